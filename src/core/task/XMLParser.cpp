@@ -47,16 +47,21 @@ void WriteNode(const TXMLNode& node, pugi::xml_node parent) {
         WriteNode(*child, element);
 }
 
-// pugixml writes "\n"; our files end their lines in CR LF.
+// pugixml ends lines in "\n"; our files end them in CR LF. pugixml writes a CR
+// of the content as it is, which a reader would fold into a line end: only
+// content has CRs here, so each becomes a character reference.
 class CrLfWriter : public pugi::xml_writer {
 public:
     std::string out;
     void write(const void* data, size_t size) override {
         const char* text = static_cast<const char*>(data);
         for (size_t i = 0; i < size; ++i) {
-            if (text[i] == '\n')
-                out += '\r';
-            out += text[i];
+            if (text[i] == '\r')
+                out += "&#13;";
+            else if (text[i] == '\n')
+                out += "\r\n";
+            else
+                out += text[i];
         }
     }
 };
