@@ -1,61 +1,19 @@
 #include "platform/posix/SocketSessionGuard.h"
+#include "support/ChildProcess.h"
 #include "support/TestEnvironment.h"
 
-#include <csignal>
-#include <cstdio>
 #include <future>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 using namespace kelvo;
 
 namespace {
 
-// The probe as a child process whose stdout the test reads line by line.
-class Probe {
+// The probe started like the program, reporting on stdout.
+class Probe : public test::ChildProcess {
 public:
-    explicit Probe(const std::map<std::string, std::string>& env) {
-        int out[2];
-        EXPECT_EQ(::pipe(out), 0);
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(out[1], 1);
-            ::close(out[0]);
-            for (const auto& [name, value] : env)
-                ::setenv(name.c_str(), value.c_str(), 1);
-            ::execl(GUARD_PROBE, GUARD_PROBE, nullptr);
-            ::_exit(127);
-        }
-        ::close(out[1]);
-        out_ = ::fdopen(out[0], "r");
-    }
-    ~Probe() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (out_)
-            ::fclose(out_);
-    }
-    std::string Line() {
-        char buffer[256] = {};
-        return std::fgets(buffer, sizeof buffer, out_) ? std::string(buffer) : "";
-    }
-    int Wait() {
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    void Kill() {
-        ::kill(pid_, SIGKILL);
-        Wait();
-    }
-
-private:
-    pid_t pid_ = -1;
-    FILE* out_ = nullptr;
+    explicit Probe(const std::map<std::string, std::string>& env)
+        : ChildProcess({GUARD_PROBE}, env) {}
 };
 
 } // namespace

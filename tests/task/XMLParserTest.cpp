@@ -73,12 +73,14 @@ TEST(XMLParserTest, KeepsLineBreaksAndNonAsciiTextThroughASave) {
     TXMLParser parser;
     auto root = std::make_shared<TXMLNode>("r", "line one\r\nline two\nÄnderung €");
     TXMLParser::AddAttribute(root.get(), "path", "C:\\Dokumente\\Übersicht \"neu\"\r\n2");
+    TXMLParser::AddChild(root.get(), "blanks", "  ");
     parser.Nodes.push_back(root);
     TXMLParser again = Parse(parser.SaveToString());
     ASSERT_EQ(again.Nodes.size(), 1u);
     EXPECT_EQ(again.Nodes[0]->Value.ToString(), "line one\r\nline two\nÄnderung €");
     EXPECT_EQ(TXMLParser::GetAttribute(again.Nodes[0].get(), "path").ToString(),
               "C:\\Dokumente\\Übersicht \"neu\"\r\n2");
+    EXPECT_EQ(again.FindNode("blanks", {"r"})->Value.ToString(), "  ");
 }
 
 TEST(XMLParserTest, ReadsEveryEncodingOfOlderFiles) {

@@ -6,36 +6,63 @@
 
 namespace kelvo {
 
-bool IsValidUtf8(std::string_view data) {
+namespace {
+
+// Length of the valid UTF-8 sequence at data[i], or 0 when there is none.
+size_t SequenceLength(std::string_view data, size_t i) {
     static const uint32_t kMinimum[] = {0, 0x80, 0x800, 0x10000};
-    size_t i = 0;
-    while (i < data.size()) {
-        const auto lead = static_cast<unsigned char>(data[i]);
-        size_t extra = 0;
-        if (lead >= 0x80) {
-            if ((lead & 0xE0) == 0xC0)
-                extra = 1;
-            else if ((lead & 0xF0) == 0xE0)
-                extra = 2;
-            else if ((lead & 0xF8) == 0xF0)
-                extra = 3;
-            else
-                return false;
-        }
-        if (extra > data.size() - i - 1)
+    const auto lead = static_cast<unsigned char>(data[i]);
+    size_t extra = 0;
+    if (lead < 0x80)
+        return 1;
+    if ((lead & 0xE0) == 0xC0)
+        extra = 1;
+    else if ((lead & 0xF0) == 0xE0)
+        extra = 2;
+    else if ((lead & 0xF8) == 0xF0)
+        extra = 3;
+    else
+        return 0;
+    if (extra > data.size() - i - 1)
+        return 0;
+    uint32_t code = lead & (0x3Fu >> extra);
+    for (size_t k = 1; k <= extra; ++k) {
+        const auto next = static_cast<unsigned char>(data[i + k]);
+        if ((next & 0xC0) != 0x80)
+            return 0;
+        code = (code << 6) | (next & 0x3Fu);
+    }
+    if (code < kMinimum[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return 0;
+    return extra + 1;
+}
+
+} // namespace
+
+bool IsValidUtf8(std::string_view data) {
+    for (size_t i = 0; i < data.size();) {
+        const size_t length = SequenceLength(data, i);
+        if (length == 0)
             return false;
-        uint32_t code = extra == 0 ? lead : lead & (0x3Fu >> extra);
-        for (size_t k = 1; k <= extra; ++k) {
-            const auto next = static_cast<unsigned char>(data[i + k]);
-            if ((next & 0xC0) != 0x80)
-                return false;
-            code = (code << 6) | (next & 0x3Fu);
-        }
-        if (code < kMinimum[extra] || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
-            return false;
-        i += extra + 1;
+        i += length;
     }
     return true;
+}
+
+std::string RepairUtf8(std::string_view data) {
+    std::string out;
+    out.reserve(data.size());
+    for (size_t i = 0; i < data.size();) {
+        const size_t length = SequenceLength(data, i);
+        if (length == 0) {
+            out += "\xEF\xBF\xBD"; // U+FFFD for each byte that fits nowhere
+            ++i;
+        } else {
+            out.append(data.substr(i, length));
+            i += length;
+        }
+    }
+    return out;
 }
 
 std::string Latin1ToUtf8(std::string_view data) {
@@ -82,14 +109,20 @@ std::string DeclaredEncoding(std::string_view d) {
 
 } // namespace
 
-bool LooksLikeUndeclaredLatin1(std::string_view xml) {
+XmlDecoding DecideXmlDecoding(std::string_view xml) {
+    constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+    if (xml.substr(0, 3) == kUtf8Mark)
+        return IsValidUtf8(xml.substr(3)) ? XmlDecoding{} : XmlDecoding{3, true};
     if (HasByteOrderMark(xml))
-        return false;
+        return {};
+    if (xml.size() >= 2 && (xml[0] == '\0' || xml[1] == '\0'))
+        return {}; // UTF-16 or UTF-32 without a mark: pugixml sees it in the first bytes
     const std::string declared = DeclaredEncoding(xml);
-    if (!declared.empty() && declared != "utf-8" && declared != "utf8" &&
-        declared != "windows-1252" && declared != "cp1252")
-        return false; // pugixml decodes what it names (latin1, utf-16, ...)
-    return !IsValidUtf8(xml);
+    if (declared == "iso-8859-1" || declared == "latin1")
+        return {}; // pugixml decodes these itself
+    // Undeclared, UTF-8, or a name pugixml does not know: what is not UTF-8 was
+    // written in ISO-8859-1 (or its Windows superset) by older versions.
+    return IsValidUtf8(xml) ? XmlDecoding{} : XmlDecoding{0, true};
 }
 
 } // namespace kelvo

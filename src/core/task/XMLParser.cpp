@@ -15,16 +15,23 @@ bool SameName(std::string_view a, std::string_view b) {
     return a.size() == b.size() && ::strncasecmp(a.data(), b.data(), a.size()) == 0;
 }
 
+// Decoding damaged input can leave byte sequences that are not UTF-8; the tree
+// never holds them, so that what is read survives a save and a second load.
+std::string Text(const char* decoded) {
+    std::string_view text(decoded);
+    return IsValidUtf8(text) ? std::string(text) : RepairUtf8(text);
+}
+
 TXMLNodePtr BuildNode(const pugi::xml_node& element, TXMLNode* parent) {
-    auto node = std::make_shared<TXMLNode>(element.name());
+    auto node = std::make_shared<TXMLNode>(Text(element.name()));
     node->Parent = parent;
     for (const pugi::xml_attribute& attr : element.attributes())
-        node->Attributes.push_back({attr.name(), std::string(attr.value())});
+        node->Attributes.push_back({Text(attr.name()), Text(attr.value())});
     for (const pugi::xml_node& child : element.children()) {
         if (child.type() == pugi::node_element)
             node->Children.push_back(BuildNode(child, node.get()));
         else if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
-            node->Value = std::string(child.value());
+            node->Value = Text(child.value());
     }
     return node;
 }
@@ -88,9 +95,11 @@ void TXMLParser::LoadFromFile() {
 void TXMLParser::LoadFromString(std::string_view data) {
     Clear();
     pugi::xml_document doc;
-    const pugi::xml_encoding encoding =
-        LooksLikeUndeclaredLatin1(data) ? pugi::encoding_latin1 : pugi::encoding_auto;
-    doc.load_buffer(data.data(), data.size(), pugi::parse_default, encoding);
+    const XmlDecoding decoding = DecideXmlDecoding(data);
+    data.remove_prefix(decoding.skip);
+    // A value of blanks is a value; the indentation between elements is not.
+    doc.load_buffer(data.data(), data.size(), pugi::parse_default | pugi::parse_ws_pcdata_single,
+                    decoding.latin1 ? pugi::encoding_latin1 : pugi::encoding_auto);
     // A damaged document keeps what was parsed before the fault.
     for (const pugi::xml_node& top : doc.children())
         if (top.type() == pugi::node_element)

@@ -2,14 +2,21 @@
 
 #include "platform/SessionControl.h"
 
+#include <string>
+
 namespace kelvo {
 
-// systemd-logind on the system bus (DBUS_SYSTEM_BUS_ADDRESS is honoured):
-// TerminateSession for our session, PowerOff without interaction.
+// systemd-logind: TerminateSession for our session, PowerOff without
+// interaction. On the system bus, or on the bus at busAddress when one is
+// given (tests use a private bus with a fake logind).
 class LogindSessionControl : public SessionControl {
 public:
+    explicit LogindSessionControl(std::string busAddress = {});
     bool LogOff() override;
     bool PowerOff() override;
+
+private:
+    std::string busAddress_;
 };
 
 } // namespace kelvo
