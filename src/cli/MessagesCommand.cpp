@@ -9,8 +9,8 @@ namespace kelvo::cli {
 
 int RunMessages() {
     for (const MessageTable::Entry& entry : MessageTable::Instance().AllTexts())
-        std::cout << "{\"key\": " << JsonString(entry.key) << ", \"text\": "
-                  << JsonString(entry.text) << "}\n";
+        std::cout << "{\"key\": " << JsonString(entry.key)
+                  << ", \"text\": " << JsonString(entry.text) << "}\n";
     return kExitSuccess;
 }
 

@@ -49,7 +49,9 @@ pid_t StartSleeper(const std::string& path, uid_t asUser = ::getuid()) {
     return pid;
 }
 
-bool Alive(pid_t pid) { return ::waitpid(pid, nullptr, WNOHANG) == 0; }
+bool Alive(pid_t pid) {
+    return ::waitpid(pid, nullptr, WNOHANG) == 0;
+}
 
 } // namespace
 

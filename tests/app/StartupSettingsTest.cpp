@@ -14,8 +14,8 @@ protected:
     FileRegistryStore registry{test::MakeTempFolder("hkcu"), test::MakeTempFolder("hklm")};
 
     void SetInstallPath(RegRoot root, const std::string& path) {
-        ASSERT_TRUE(registry.WriteValueCreatingKey(root, kProductKey,
-                                                   RegValue::Text("InstallPath", path)));
+        ASSERT_TRUE(
+            registry.WriteValueCreatingKey(root, kProductKey, RegValue::Text("InstallPath", path)));
     }
 };
 
@@ -88,11 +88,11 @@ TEST_F(StartupSettingsTest, MissingTemplateIsIgnored) {
 TEST_F(StartupSettingsTest, LanguageComesFromTheUserKey) {
     EXPECT_EQ(ReadLanguageId(registry), 1033);
     EXPECT_TRUE(registry.KeyExists(RegRoot::CurrentUser, kProductKey)); // created when missing
-    ASSERT_TRUE(registry.SetValue(RegRoot::CurrentUser, kProductKey,
-                                  RegValue::DWord("Language", 0x407)));
+    ASSERT_TRUE(
+        registry.SetValue(RegRoot::CurrentUser, kProductKey, RegValue::DWord("Language", 0x407)));
     EXPECT_EQ(ReadLanguageId(registry), 1031);
-    ASSERT_TRUE(registry.SetValue(RegRoot::CurrentUser, kProductKey,
-                                  RegValue::Text("Language", "German")));
+    ASSERT_TRUE(
+        registry.SetValue(RegRoot::CurrentUser, kProductKey, RegValue::Text("Language", "German")));
     EXPECT_EQ(ReadLanguageId(registry), 1033);
 }
 

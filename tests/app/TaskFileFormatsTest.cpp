@@ -46,8 +46,8 @@ TEST(TaskFileFormatsTest, ConvertsThroughTheLocalTimeZone) {
     test::ScopedEnv zone("TZ", "CET-1CEST,M3.5.0,M10.5.0/3");
     ::tzset();
     // 2026-07-01 10:00:00 UTC is noon in summer time.
-    const SystemTime summer = std::chrono::sys_days{std::chrono::year{2026} / 7 / 1} +
-                              std::chrono::hours(10);
+    const SystemTime summer =
+        std::chrono::sys_days{std::chrono::year{2026} / 7 / 1} + std::chrono::hours(10);
     EXPECT_EQ(FormatDateTime(DateTimeFromSystem(summer)), "01/07/2026 12:00:00");
     EXPECT_EQ(SystemFromDateTime(DateTimeFromSystem(summer)), summer);
     const SystemTime winter = std::chrono::sys_days{std::chrono::year{2026} / 1 / 15} +

@@ -38,7 +38,8 @@ TEST_F(MessageTableTest, AccessorsAddTheirBlanks) {
         {"_Err", "ERROR:  "},
         {"_Warn", "WARNING: "},
         {"_LoginIncorrect", "Login incorrect.\r\n"},
-        {"_WantToOverWrite", "There is another file with the same name! \r\n Do you want to overwrite?"},
+        {"_WantToOverWrite",
+         "There is another file with the same name! \r\n Do you want to overwrite?"},
         {"_FatalErrorOnAdding", "Fatal error on adding file \"%s\" to archive!"},
         {"_MailNotificationNamed", " report for backup task \""},
         {"_TaskNameNotDefault", "A task can't have the name: \"default\"."},
@@ -54,7 +55,9 @@ TEST_F(MessageTableTest, AccessorsAddTheirBlanks) {
     EXPECT_EQ("0" + Msg("_kb"), "0 KB");
 }
 
-TEST_F(MessageTableTest, UnknownKeyNeverFails) { EXPECT_EQ(Msg("_NoSuchKey"), "_NoSuchKey"); }
+TEST_F(MessageTableTest, UnknownKeyNeverFails) {
+    EXPECT_EQ(Msg("_NoSuchKey"), "_NoSuchKey");
+}
 
 TEST_F(MessageTableTest, TranslationReplacesASubsetAndKeepsDecoration) {
     const std::string folder = test::MakeTempFolder("lang");
@@ -66,9 +69,9 @@ TEST_F(MessageTableTest, TranslationReplacesASubsetAndKeepsDecoration) {
     EXPECT_EQ(Msg("_kb"), " KiB");
     EXPECT_EQ(Msg("_Never"), "Nie.");
     EXPECT_EQ(Msg("_LoginIncorrect"), "Anmeldung falsch.\r\n");
-    EXPECT_EQ(Msg("cFile"), "File \"");      // only the built-in text exists
-    EXPECT_EQ(Msg("_mb"), " MB");            // not translated: default
-    EXPECT_EQ(Msg("_Bogus"), "_Bogus");      // a translation adds no keys
+    EXPECT_EQ(Msg("cFile"), "File \""); // only the built-in text exists
+    EXPECT_EQ(Msg("_mb"), " MB");       // not translated: default
+    EXPECT_EQ(Msg("_Bogus"), "_Bogus"); // a translation adds no keys
 
     MessageTable::Instance().SetLanguage(1049, folder); // no such file
     EXPECT_EQ(Msg("_kb"), " KB");

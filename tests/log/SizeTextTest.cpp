@@ -13,7 +13,7 @@ TEST(SizeTextTest, PicksTheUnitAndRoundsToHundredths) {
         {1536, "1.5 KB"},
         {1024 * 1023 + 1018, "1023.99 KB"},
         {1024 * 1023 + 1019, "1024 KB"}, // 1023.995 rounds up
-        {1048575, "1024 KB"}, // rounds up within the KB range
+        {1048575, "1024 KB"},            // rounds up within the KB range
         {1048576, "1 MB"},
         {650ull * 1024 * 1024, "650 MB"},
         {1509949, "1.44 MB"}, // 1.44 x 1024^2, rounded to a whole byte

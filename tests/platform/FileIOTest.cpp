@@ -1,8 +1,8 @@
 #include "platform/FileIO.h"
 #include "support/TestEnvironment.h"
 
-#include <gtest/gtest.h>
 #include <csignal>
+#include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>

@@ -22,10 +22,12 @@ protected:
                         "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration "
                         "1.0//EN\" \"http://www.freedesktop.org/standards/dbus/1.0/"
                         "busconfig.dtd\">\n<busconfig><type>system</type>"
-                        "<listen>unix:path=" + folder + "/socket</listen><auth>EXTERNAL</auth>"
-                        "<policy context=\"default\"><allow user=\"*\"/><allow own=\"*\"/>"
-                        "<allow send_destination=\"*\"/><allow receive_sender=\"*\"/></policy>"
-                        "</busconfig>\n");
+                        "<listen>unix:path=" +
+                            folder +
+                            "/socket</listen><auth>EXTERNAL</auth>"
+                            "<policy context=\"default\"><allow user=\"*\"/><allow own=\"*\"/>"
+                            "<allow send_destination=\"*\"/><allow receive_sender=\"*\"/></policy>"
+                            "</busconfig>\n");
         daemon = std::make_unique<test::ChildProcess>(std::vector<std::string>{
             "/usr/bin/dbus-daemon", "--config-file=" + folder + "/bus.conf", "--nofork",
             "--print-address=1"});

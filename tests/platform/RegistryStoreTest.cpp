@@ -1,7 +1,9 @@
 #include "platform/posix/FileRegistryStore.h"
 #include "support/TestEnvironment.h"
 
+#include <filesystem>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -96,12 +98,42 @@ TEST_F(RegistryStoreTest, SavesLeaveNoTemporaryFiles) {
               (std::vector<std::string>{"HKEY_CURRENT_USER.hive", "HKEY_CURRENT_USER.lock"}));
 }
 
-TEST_F(RegistryStoreTest, ReadOnlySystemHiveRefusesWrites) {
-    if (::geteuid() == 0)
-        GTEST_SKIP() << "root may write anywhere";
-    ::chmod(system.c_str(), 0500);
-    EXPECT_FALSE(store.CreateKey(HKLM, "Software"));
-    ::chmod(system.c_str(), 0700);
+TEST(ReadOnlyHiveTest, AnotherUserReadsTheSystemHiveButCannotWriteIt) {
+    // The machine hive belongs to root and is readable by all; the check runs as
+    // an unprivileged user in a child process.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "needs root to create a hive of another owner";
+    std::string system = "/tmp/kelvo-hklm-XXXXXX";
+    ASSERT_TRUE(::mkdtemp(system.data()));
+    ::chmod(system.c_str(), 0755);
+    {
+        FileRegistryStore owner("/nonexistent", system);
+        ASSERT_TRUE(owner.WriteValueCreatingKey(HKLM, "Software\\Maker",
+                                                RegValue::Text("InstallPath", "/opt/maker")));
+        ::chmod((system + "/HKEY_LOCAL_MACHINE.hive").c_str(), 0644);
+        ::unlink((system + "/HKEY_LOCAL_MACHINE.lock").c_str()); // nobody may create it now
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        if (::setgid(65534) != 0 || ::setuid(65534) != 0)
+            ::_exit(10);
+        FileRegistryStore store("/nonexistent", system);
+        if (store.ReadText(HKLM, "Software\\Maker", "InstallPath") != "/opt/maker")
+            ::_exit(11);
+        if (store.SetValue(HKLM, "Software\\Maker", RegValue::Text("InstallPath", "/tmp")))
+            ::_exit(12);
+        if (store.CreateKey(HKLM, "Software\\Other"))
+            ::_exit(13);
+        ::_exit(0);
+    }
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_EQ(
+        FileRegistryStore("/nonexistent", system).ReadText(HKLM, "Software\\Maker", "InstallPath"),
+        "/opt/maker");
+    std::filesystem::remove_all(system);
 }
 
 TEST_F(RegistryStoreTest, SeveralThreadsAndProcessesWriteWithoutLosingValues) {
@@ -109,8 +141,9 @@ TEST_F(RegistryStoreTest, SeveralThreadsAndProcessesWriteWithoutLosingValues) {
     constexpr int kPerWriter = 60;
     auto write = [&](FileRegistryStore& target, const std::string& prefix) {
         for (int i = 0; i < kPerWriter; ++i)
-            ASSERT_TRUE(target.SetValue(HKCU, "Shared", RegValue::DWord(prefix + std::to_string(i),
-                                                                        static_cast<uint32_t>(i))));
+            ASSERT_TRUE(target.SetValue(
+                HKCU, "Shared",
+                RegValue::DWord(prefix + std::to_string(i), static_cast<uint32_t>(i))));
     };
     const pid_t child = ::fork();
     if (child == 0) {

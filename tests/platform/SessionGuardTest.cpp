@@ -50,8 +50,8 @@ TEST(SessionGuardTest, SecondProcessWakesTheFirstAndExitsWithoutTouchingFiles) {
     const std::string runtime = test::MakeTempFolder("runtime");
     const std::string firstHome = test::MakeTempFolder("first");
     const std::string secondHome = test::TestRoot() + "/second-never-created";
-    Probe first({{"XDG_RUNTIME_DIR", runtime}, {"KELVOBACKUP_HOME", firstHome},
-                 {"PROBE_WAKES", "2"}});
+    Probe first(
+        {{"XDG_RUNTIME_DIR", runtime}, {"KELVOBACKUP_HOME", firstHome}, {"PROBE_WAKES", "2"}});
     ASSERT_EQ(first.Line(), "resident\n");
     EXPECT_TRUE(test::Exists(firstHome + "/Tasks"));
     for (int i = 0; i < 2; ++i) {

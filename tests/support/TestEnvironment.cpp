@@ -124,8 +124,8 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
     ::close(outPipe[1]);
     ::close(errPipe[1]);
     ::close(inPipe[0]);
-    if (!input.empty())
-        [[maybe_unused]] ssize_t n = ::write(inPipe[1], input.data(), input.size());
+    if (!input.empty()) [[maybe_unused]]
+        ssize_t n = ::write(inPipe[1], input.data(), input.size());
     ::close(inPipe[1]);
     ProcessResult result;
     Drain(outPipe[0], errPipe[0], result);

@@ -16,8 +16,9 @@ TXMLParser Parse(const std::string& text) {
 } // namespace
 
 TEST(XMLParserTest, LoadsNamesValuesAttributesAndChildren) {
-    TXMLParser parser = Parse("<KBT Version=\"3.1\"><General><Name>Docs</Name>"
-                              "<Mixed>text<Inner a='1' A='2'/>more</Mixed></General></KBT><Second/>");
+    TXMLParser parser =
+        Parse("<KBT Version=\"3.1\"><General><Name>Docs</Name>"
+              "<Mixed>text<Inner a='1' A='2'/>more</Mixed></General></KBT><Second/>");
     ASSERT_EQ(parser.Nodes.size(), 2u);
     TXMLNode* general = parser.FindNode("", {"kbt", "GENERAL"});
     ASSERT_TRUE(general);
@@ -130,7 +131,7 @@ TEST(XMLParserTest, SaveReplacesTheFileWholeAndASubtreeOutlivesTheDocument) {
     EXPECT_EQ(kept->Children[0]->Value.ToString(), "x");
     EXPECT_EQ(test::ListFolder(path.substr(0, path.rfind('/'))),
               std::vector<std::string>{"task.kbt"}); // no temporary file left
-    TXMLParser empty; // no file name: nothing happens
+    TXMLParser empty;                                // no file name: nothing happens
     empty.SaveToFile();
     empty.LoadFromFile();
 }

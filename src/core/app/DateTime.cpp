@@ -33,7 +33,9 @@ void CivilFromDays(int64_t z, int& y, int& m, int& d) {
 
 const int64_t kEpochOffset = DaysFromCivil(1899, 12, 30); // 1899-12-30 relative to 1970
 
-bool IsLeap(int y) { return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0; }
+bool IsLeap(int y) {
+    return (y % 4 == 0 && y % 100 != 0) || y % 400 == 0;
+}
 
 int DaysInMonth(int y, int m) {
     static const int days[] = {31, 28, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
@@ -50,8 +52,7 @@ bool TryEncodeDateTime(const DateTimeParts& p, TDateTime& out) {
         p.second > 59 || p.millisecond < 0 || p.millisecond > 999)
         return false;
     const double days = static_cast<double>(DaysFromCivil(p.year, p.month, p.day) - kEpochOffset);
-    const double time =
-        ((p.hour * 60.0 + p.minute) * 60.0 + p.second) * 1000.0 + p.millisecond;
+    const double time = ((p.hour * 60.0 + p.minute) * 60.0 + p.second) * 1000.0 + p.millisecond;
     // Before the epoch the integer part counts back while the fraction still
     // counts forward: 29 Dec 1899 06:00 is -1.25.
     out = days >= 0 ? days + time / kMsPerDay : days - time / kMsPerDay;
@@ -75,9 +76,13 @@ DateTimeParts DecodeDateTime(TDateTime value) {
     return p;
 }
 
-TDateTime DateOf(TDateTime value) { return std::trunc(value); }
+TDateTime DateOf(TDateTime value) {
+    return std::trunc(value);
+}
 
-TDateTime TimeOf(TDateTime value) { return std::fabs(value - std::trunc(value)); }
+TDateTime TimeOf(TDateTime value) {
+    return std::fabs(value - std::trunc(value));
+}
 
 TDateTime DateTimeFromSystem(SystemTime when) {
     using namespace std::chrono;
@@ -85,8 +90,12 @@ TDateTime DateTimeFromSystem(SystemTime when) {
     std::time_t seconds = static_cast<std::time_t>(ms >= 0 ? ms / 1000 : (ms - 999) / 1000);
     std::tm local{};
     localtime_r(&seconds, &local);
-    DateTimeParts p{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, local.tm_hour,
-                    local.tm_min,  local.tm_sec > 59 ? 59 : local.tm_sec,
+    DateTimeParts p{local.tm_year + 1900,
+                    local.tm_mon + 1,
+                    local.tm_mday,
+                    local.tm_hour,
+                    local.tm_min,
+                    local.tm_sec > 59 ? 59 : local.tm_sec,
                     static_cast<int>(ms - static_cast<int64_t>(seconds) * 1000)};
     TDateTime out = 0;
     TryEncodeDateTime(p, out);

@@ -14,7 +14,9 @@ bool SameIgnoringCase(const std::string& a, const std::string& b) {
 
 } // namespace
 
-std::string FileNamePart(const std::string& path) { return path.substr(path.rfind('/') + 1); }
+std::string FileNamePart(const std::string& path) {
+    return path.substr(path.rfind('/') + 1);
+}
 
 TOSInfoClass::TOSInfoClass(ProcessTable& processes, SessionControl& session)
     : processes_(processes), session_(session) {}
@@ -24,7 +26,9 @@ TOSInfoClass& TOSInfoClass::Instance() {
     return instance;
 }
 
-bool TOSInfoClass::EnablePrivilege(const std::string&, bool) { return true; }
+bool TOSInfoClass::EnablePrivilege(const std::string&, bool) {
+    return true;
+}
 
 bool TOSInfoClass::ExitWindowsPrivileged(unsigned flags) {
     if (!EnablePrivilege("SeShutdownPrivilege", true))

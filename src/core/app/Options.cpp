@@ -62,7 +62,9 @@ std::string TOptions::PerUserFileName() const {
     return OptionsFolder + logonUser_ + "_" + IniBaseName();
 }
 
-std::string TOptions::SharedFileName() const { return OptionsFolder + IniBaseName(); }
+std::string TOptions::SharedFileName() const {
+    return OptionsFolder + IniBaseName();
+}
 
 std::string TOptions::FileToRead() const {
     return IsFile(PerUserFileName()) ? PerUserFileName() : SharedFileName();
@@ -143,9 +145,8 @@ std::vector<UselessFile> ParseUselessFiles(std::string_view text) {
         UselessFile entry{std::string(line.substr(0, bar)), {}};
         if (bar != std::string_view::npos) {
             const size_t second = line.find('|', bar + 1);
-            entry.Description = std::string(line.substr(bar + 1, second == std::string_view::npos
-                                                                     ? second
-                                                                     : second - bar - 1));
+            entry.Description = std::string(
+                line.substr(bar + 1, second == std::string_view::npos ? second : second - bar - 1));
         }
         entries.push_back(std::move(entry));
     }

@@ -68,7 +68,8 @@ void PrepareFolders(StartupSettings& settings) {
     settings.TasksFolder = settings.InstallPath + "Tasks/";
     settings.BackupFolder = settings.InstallPath + "Backup";
     if (CreateFolders(settings.TasksFolder) && !IsFile(settings.TasksFolder + "default.kbt"))
-        CopyFileIfMissing(settings.InstallPath + "default.kbt", settings.TasksFolder + "default.kbt");
+        CopyFileIfMissing(settings.InstallPath + "default.kbt",
+                          settings.TasksFolder + "default.kbt");
     CreateFolders(settings.BackupFolder);
 }
 

@@ -11,9 +11,9 @@ namespace kelvo {
 constexpr const char* kProductKey = "Software\\Drevan Solutions\\Kelvo Backup";
 
 struct CommandSwitches {
-    bool Uninstall = false;     // "/UNINSTALL" anywhere, any case
-    bool Startup = false;       // "/STARTUP" anywhere, any case
-    bool LogonStart = false;    // the first argument is exactly "/startup"
+    bool Uninstall = false;  // "/UNINSTALL" anywhere, any case
+    bool Startup = false;    // "/STARTUP" anywhere, any case
+    bool LogonStart = false; // the first argument is exactly "/startup"
 };
 
 // Program arguments without the program name.
@@ -23,9 +23,9 @@ CommandSwitches ScanSwitches(const std::vector<std::string>& arguments);
 struct StartupSettings {
     CommandSwitches Switches;
     std::string LogonUser = "_";
-    std::string InstallPath;   // with a trailing "/"
-    std::string TasksFolder;   // InstallPath + "Tasks/"
-    std::string BackupFolder;  // InstallPath + "Backup"
+    std::string InstallPath;  // with a trailing "/"
+    std::string TasksFolder;  // InstallPath + "Tasks/"
+    std::string BackupFolder; // InstallPath + "Backup"
     int LanguageId = 1033;
 
     // Settles the user, the installation folder (made current), the fixed

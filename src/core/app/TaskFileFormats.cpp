@@ -21,7 +21,8 @@ std::vector<int> SplitNumbers(std::string_view text, char separator) {
     size_t start = 0;
     while (true) {
         size_t end = text.find(separator, start);
-        std::string_view field = text.substr(start, end == std::string_view::npos ? end : end - start);
+        std::string_view field =
+            text.substr(start, end == std::string_view::npos ? end : end - start);
         int value = 0;
         auto [ptr, ec] = std::from_chars(field.data(), field.data() + field.size(), value);
         if (field.empty() || field.size() > 4 || ec != std::errc() ||

@@ -15,7 +15,7 @@ namespace TaskFileFormats {
 
 enum class DateOrder { DayMonthYear, MonthDayYear };
 
-std::string FormatDate(TDateTime value);     // dd/MM/yyyy
+std::string FormatDate(TDateTime value);      // dd/MM/yyyy
 std::string FormatShortTime(TDateTime value); // HH:mm
 std::string FormatLongTime(TDateTime value);  // HH:mm:ss
 std::string FormatDateTime(TDateTime value);  // dd/MM/yyyy HH:mm:ss (time left out at midnight)

@@ -36,11 +36,22 @@ std::string Unescape(std::string_view raw) {
         }
         char next = raw[++i];
         switch (next) {
-        case 'r': out += '\r'; break;
-        case 'n': out += '\n'; break;
-        case 't': out += '\t'; break;
-        case '\\': out += '\\'; break;
-        default: out += '\\'; out += next; break;
+        case 'r':
+            out += '\r';
+            break;
+        case 'n':
+            out += '\n';
+            break;
+        case 't':
+            out += '\t';
+            break;
+        case '\\':
+            out += '\\';
+            break;
+        default:
+            out += '\\';
+            out += next;
+            break;
         }
     }
     return out;
@@ -73,7 +84,9 @@ std::string MessageTable::Lookup(std::string_view key) const {
     return Decorate(std::move(text), entry.decoration);
 }
 
-std::string MessageTable::Text(std::string_view key) const { return Lookup(key); }
+std::string MessageTable::Text(std::string_view key) const {
+    return Lookup(key);
+}
 
 bool MessageTable::LoadTranslation(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -123,6 +136,8 @@ std::vector<MessageTable::Entry> MessageTable::AllTexts() const {
     return all;
 }
 
-std::string Msg(std::string_view key) { return MessageTable::Instance().Text(key); }
+std::string Msg(std::string_view key) {
+    return MessageTable::Instance().Text(key);
+}
 
 } // namespace kelvo

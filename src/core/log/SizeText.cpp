@@ -41,7 +41,9 @@ std::string SizeText(uint64_t bytes, char decimalSeparator) {
     return Hundredths(bytes, kGB, decimalSeparator) + Msg("_gb");
 }
 
-std::string SizeText(uint64_t bytes) { return SizeText(bytes, UserDecimalSeparator()); }
+std::string SizeText(uint64_t bytes) {
+    return SizeText(bytes, UserDecimalSeparator());
+}
 
 char UserDecimalSeparator() {
     static const char separator = [] {

@@ -11,7 +11,7 @@ std::string EnvironmentValue(const char* name);
 std::string HomeFolder();
 std::string XdgConfigHome();
 std::string XdgDataHome();
-std::string XdgRuntimeDir(); // empty when the session has none
+std::string XdgRuntimeDir();    // empty when the session has none
 std::string SystemTempFolder(); // $TMPDIR or /tmp, without trailing "/"
 
 std::string ExecutablePath();

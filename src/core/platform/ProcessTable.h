@@ -8,8 +8,8 @@ namespace kelvo {
 
 struct ProcessInfo {
     pid_t Pid = 0;
-    uid_t Uid = 0;       // real user
-    std::string Path;    // full executable path
+    uid_t Uid = 0;    // real user
+    std::string Path; // full executable path
 };
 
 // The running processes that this process may inspect, and the means to end

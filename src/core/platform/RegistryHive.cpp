@@ -57,7 +57,8 @@ std::vector<std::string_view> SplitFields(std::string_view line) {
     size_t start = 0;
     while (true) {
         size_t space = line.find(' ', start);
-        fields.push_back(line.substr(start, space == std::string_view::npos ? space : space - start));
+        fields.push_back(
+            line.substr(start, space == std::string_view::npos ? space : space - start));
         if (space == std::string_view::npos)
             return fields;
         start = space + 1;

@@ -6,8 +6,8 @@ namespace kelvo {
 
 namespace {
 
-const char* const kRootNames[] = {"HKEY_CLASSES_ROOT",   "HKEY_CURRENT_USER", "HKEY_LOCAL_MACHINE",
-                                  "HKEY_USERS",          "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
+const char* const kRootNames[] = {"HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER",   "HKEY_LOCAL_MACHINE",
+                                  "HKEY_USERS",        "HKEY_CURRENT_CONFIG", "HKEY_DYN_DATA"};
 
 template <typename T> std::string LittleEndian(T value) {
     std::string bytes(sizeof(T), '\0');
@@ -87,7 +87,9 @@ std::optional<std::vector<std::string>> RegValue::AsMultiText() const {
     return texts;
 }
 
-std::string RootName(RegRoot root) { return kRootNames[static_cast<int>(root)]; }
+std::string RootName(RegRoot root) {
+    return kRootNames[static_cast<int>(root)];
+}
 
 std::optional<RegRoot> RootFromName(std::string_view name) {
     for (int i = 0; i < 6; ++i)

@@ -37,7 +37,7 @@ struct RegValue {
     bool operator==(const RegValue&) const = default;
 };
 
-std::string RootName(RegRoot root);                          // "HKEY_CURRENT_USER"
+std::string RootName(RegRoot root);                         // "HKEY_CURRENT_USER"
 std::optional<RegRoot> RootFromName(std::string_view name); // exact, case-sensitive
 
 // Keys are paths below a root with "\" between levels ("Software\Maker\Product");

@@ -15,7 +15,7 @@ std::string Latin1ToUtf8(std::string_view data);
 // declaration), except that a text pugixml would take as UTF-8 but is not is
 // read as ISO-8859-1, as older files of this kind were written.
 struct XmlDecoding {
-    size_t skip = 0;    // bytes of a byte-order mark to drop first
+    size_t skip = 0;     // bytes of a byte-order mark to drop first
     bool latin1 = false; // decode as ISO-8859-1, else let pugixml detect
 };
 XmlDecoding DecideXmlDecoding(std::string_view xml);

@@ -121,7 +121,9 @@ void TXMLParser::SaveToFile() const {
     WriteFileAtomically(FileName, SaveToString());
 }
 
-void TXMLParser::Clear() { Nodes.clear(); }
+void TXMLParser::Clear() {
+    Nodes.clear();
+}
 
 TXMLNode* TXMLParser::FindNode(std::string_view childName,
                                const std::vector<std::string>& path) const {

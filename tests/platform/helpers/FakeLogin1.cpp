@@ -49,8 +49,7 @@ const sd_bus_vtable kManager[] = {
 
 const sd_bus_vtable kSession[] = {
     SD_BUS_VTABLE_START(0),
-    SD_BUS_METHOD("Terminate", "", "", Terminate, SD_BUS_VTABLE_UNPRIVILEGED),
-    SD_BUS_VTABLE_END};
+    SD_BUS_METHOD("Terminate", "", "", Terminate, SD_BUS_VTABLE_UNPRIVILEGED), SD_BUS_VTABLE_END};
 
 } // namespace
 

@@ -37,9 +37,13 @@ std::string XdgFolder(const char* variable, const char* fallback) {
 
 } // namespace
 
-std::string XdgConfigHome() { return XdgFolder("XDG_CONFIG_HOME", ".config"); }
+std::string XdgConfigHome() {
+    return XdgFolder("XDG_CONFIG_HOME", ".config");
+}
 
-std::string XdgDataHome() { return XdgFolder("XDG_DATA_HOME", ".local/share"); }
+std::string XdgDataHome() {
+    return XdgFolder("XDG_DATA_HOME", ".local/share");
+}
 
 std::string XdgRuntimeDir() {
     std::string value = EnvironmentValue("XDG_RUNTIME_DIR");
@@ -108,7 +112,9 @@ bool CreateFolders(const std::string& path) {
     return IsFolder(path);
 }
 
-bool SetCurrentFolder(const std::string& path) { return ::chdir(path.c_str()) == 0; }
+bool SetCurrentFolder(const std::string& path) {
+    return ::chdir(path.c_str()) == 0;
+}
 
 bool CopyFileIfMissing(const std::string& source, const std::string& target) {
     if (IsFile(target))

@@ -121,7 +121,7 @@ bool FileRegistryStore::DeleteKey(RegRoot root, std::string_view path) {
 }
 
 std::optional<std::vector<std::string>> FileRegistryStore::SubKeyNames(RegRoot root,
-                                                                      std::string_view path) {
+                                                                       std::string_view path) {
     std::optional<std::vector<std::string>> names;
     Read(root, [&](RegistryHive& tree) {
         if (RegistryHive::Key* key = tree.Find(path)) {

@@ -67,7 +67,9 @@ std::string OwnSessionPath(Bus& bus) {
 
 } // namespace
 
-bool PowerActionsDisabled() { return !EnvironmentValue("KELVOBACKUP_NO_POWER").empty(); }
+bool PowerActionsDisabled() {
+    return !EnvironmentValue("KELVOBACKUP_NO_POWER").empty();
+}
 
 LogindSessionControl::LogindSessionControl(std::string busAddress)
     : busAddress_(std::move(busAddress)) {}

@@ -88,11 +88,17 @@ bool ProcProcessTable::Terminate(pid_t pid) {
     return true;
 }
 
-pid_t ProcProcessTable::SelfPid() { return ::getpid(); }
+pid_t ProcProcessTable::SelfPid() {
+    return ::getpid();
+}
 
-uid_t ProcProcessTable::SelfUid() { return ::getuid(); }
+uid_t ProcProcessTable::SelfUid() {
+    return ::getuid();
+}
 
-void ProcProcessTable::ExitSelf(int code) { std::exit(code); }
+void ProcProcessTable::ExitSelf(int code) {
+    std::exit(code);
+}
 
 ProcessTable& TheProcessTable() {
     static ProcProcessTable table;

@@ -82,12 +82,12 @@ bool SocketSessionGuard::TryBecomeResident() {
     lockFd_ = fd;
     sockaddr_un address{};
     if (!FillAddress(socketPath_, address))
-        return true; // resident, but nobody can wake us
+        return true;               // resident, but nobody can wake us
     ::unlink(socketPath_.c_str()); // left by a process that died
     listenFd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     const mode_t previous = ::umask(0177);
-    const bool bound = listenFd_ >= 0 &&
-                       ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    const bool bound = listenFd_ >= 0 && ::bind(listenFd_, reinterpret_cast<sockaddr*>(&address),
+                                                sizeof address) == 0;
     ::umask(previous);
     if (!bound || ::listen(listenFd_, 8) != 0) {
         if (listenFd_ >= 0)

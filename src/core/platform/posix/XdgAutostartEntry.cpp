@@ -9,7 +9,9 @@ namespace kelvo {
 
 XdgAutostartEntry::XdgAutostartEntry(std::string file) : file_(std::move(file)) {}
 
-std::string XdgAutostartEntry::File() const { return file_.empty() ? DefaultFile() : file_; }
+std::string XdgAutostartEntry::File() const {
+    return file_.empty() ? DefaultFile() : file_;
+}
 
 std::string XdgAutostartEntry::DefaultFile() {
     return XdgConfigHome() + "/autostart/kelvobackup.desktop";
@@ -43,7 +45,9 @@ bool XdgAutostartEntry::Register(const std::string& executablePath) {
                              "Type=Application\n"
                              "Name=Kelvo Backup\n"
                              "Comment=Runs the backup tasks that are due at logon\n"
-                             "Exec=" + ExecValue(executablePath) + "\n"
+                             "Exec=" +
+                             ExecValue(executablePath) +
+                             "\n"
                              "Terminal=false\n"
                              "X-GNOME-Autostart-enabled=true\n";
     return WriteFileAtomically(file, text);
@@ -54,7 +58,9 @@ bool XdgAutostartEntry::Unregister() {
     return ::unlink(file.c_str()) == 0 || !IsFile(file);
 }
 
-bool XdgAutostartEntry::IsRegistered() { return IsFile(File()); }
+bool XdgAutostartEntry::IsRegistered() {
+    return IsFile(File());
+}
 
 std::string XdgAutostartEntry::Command() {
     auto text = ReadWholeFile(File());

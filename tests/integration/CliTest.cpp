@@ -19,9 +19,7 @@ protected:
         args.insert(args.begin(), KELVO_CLI);
         return RunProcess(args, {{"XDG_CONFIG_HOME", config}});
     }
-    std::string PerUserFile() {
-        return home + "/" + UserName() + "_KelvoBackup.ini";
-    }
+    std::string PerUserFile() { return home + "/" + UserName() + "_KelvoBackup.ini"; }
     static std::string UserName() {
         ProcessResult who = RunProcess({"/usr/bin/id", "-un"});
         return who.out.substr(0, who.out.find('\n'));
@@ -73,16 +71,16 @@ TEST_F(CliTest, OptionsOnAFreshFolderShowsDefaultsAndSetSavesThePerUserFile) {
     ASSERT_EQ(set.exitCode, 0) << set.err;
     const std::string ini = ReadFile(PerUserFile());
     EXPECT_NE(ini.find("[e-mail Notification]\nSMTPServer=mail.example.org\nSMTPPort=2525\n"),
-              std::string::npos) << ini;
+              std::string::npos)
+        << ini;
     EXPECT_NE(ini.find("LimitLog=1\n"), std::string::npos);
     EXPECT_TRUE(test::Exists(config + "/autostart/kelvobackup.desktop"));
 
     shown = Cli({"--home", home, "options"});
     EXPECT_NE(shown.out.find("\"SMTPServer\": \"mail.example.org\","), std::string::npos);
     EXPECT_NE(shown.out.find("\"TemporaryPath\": \"/var/tmp/kelvo\","), std::string::npos);
-    const ProcessResult valid = RunProcess({"/usr/bin/python3", "-c",
-                                            "import json,sys; json.load(sys.stdin)"},
-                                           {}, shown.out);
+    const ProcessResult valid = RunProcess(
+        {"/usr/bin/python3", "-c", "import json,sys; json.load(sys.stdin)"}, {}, shown.out);
     EXPECT_EQ(valid.exitCode, 0) << shown.out;
 }
 
