@@ -1,7 +1,9 @@
 #include "support/ChildProcess.h"
+#include "support/TestEnvironment.h"
 
 #include <csignal>
 #include <cstdlib>
+#include <fcntl.h>
 #include <stdexcept>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,23 +14,14 @@ ChildProcess::ChildProcess(const std::vector<std::string>& argv,
                            const std::map<std::string, std::string>& env,
                            const std::vector<std::string>& unset) {
     int out[2];
-    if (::pipe(out) != 0)
+    if (::pipe2(out, O_CLOEXEC) != 0) // dup2 below clears it for stdout
         throw std::runtime_error("pipe");
     pid_ = ::fork();
     if (pid_ == 0) {
         ::dup2(out[1], 1);
         ::close(out[0]);
         ::close(out[1]);
-        for (const auto& [name, value] : env)
-            ::setenv(name.c_str(), value.c_str(), 1);
-        for (const std::string& name : unset)
-            ::unsetenv(name.c_str());
-        std::vector<char*> args;
-        for (const std::string& arg : argv)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
+        ExecInChild(argv, env, unset);
     }
     ::close(out[1]);
     out_ = ::fdopen(out[0], "r");

@@ -102,6 +102,21 @@ void Drain(int outFd, int errFd, ProcessResult& result) {
 
 } // namespace
 
+void ExecInChild(const std::vector<std::string>& argv,
+                 const std::map<std::string, std::string>& env,
+                 const std::vector<std::string>& unset) {
+    for (const auto& [name, value] : env)
+        ::setenv(name.c_str(), value.c_str(), 1);
+    for (const std::string& name : unset)
+        ::unsetenv(name.c_str());
+    std::vector<char*> args;
+    for (const std::string& arg : argv)
+        args.push_back(const_cast<char*>(arg.c_str()));
+    args.push_back(nullptr);
+    ::execv(args[0], args.data());
+    ::_exit(127);
+}
+
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& env, const std::string& input) {
     int outPipe[2], errPipe[2], inPipe[2];
@@ -112,14 +127,7 @@ ProcessResult RunProcess(const std::vector<std::string>& argv,
         ::dup2(inPipe[0], 0);
         ::dup2(outPipe[1], 1);
         ::dup2(errPipe[1], 2);
-        for (const auto& [name, value] : env)
-            ::setenv(name.c_str(), value.c_str(), 1);
-        std::vector<char*> args;
-        for (const std::string& arg : argv)
-            args.push_back(const_cast<char*>(arg.c_str()));
-        args.push_back(nullptr);
-        ::execv(args[0], args.data());
-        ::_exit(127);
+        ExecInChild(argv, env);
     }
     ::close(outPipe[1]);
     ::close(errPipe[1]);

@@ -36,6 +36,12 @@ struct ProcessResult {
     std::string out, err;
 };
 
+// In a forked child: sets and unsets environment variables, then runs argv[0]
+// (exit code 127 when it cannot be run).
+[[noreturn]] void ExecInChild(const std::vector<std::string>& argv,
+                              const std::map<std::string, std::string>& env,
+                              const std::vector<std::string>& unset = {});
+
 // Runs a program to its end with extra environment variables.
 ProcessResult RunProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& env = {},
