@@ -169,3 +169,24 @@ TEST(RegistryRootsTest, NamesMapExactly) {
     EXPECT_EQ(RootFromName("HKEY_DYN_DATA"), RegRoot::DynData);
     EXPECT_EQ(RootFromName("hkey_current_user"), std::nullopt);
 }
+
+TEST_F(RegistryStoreTest, ABatchSavesOnceWhenItEnds) {
+    ASSERT_TRUE(store.CreateKey(HKCU, "Import"));
+    const std::string hive = user + "/HKEY_CURRENT_USER.hive";
+    const std::string before = test::ReadFile(hive);
+    {
+        RegistryBatch batch(store, HKCU);
+        for (int i = 0; i < 2000; ++i)
+            ASSERT_TRUE(store.SetValue(HKCU, "Import", RegValue::DWord(std::to_string(i), i)));
+        {
+            RegistryBatch nested(store, HKCU); // nesting keeps the outer batch open
+            ASSERT_TRUE(store.CreateKey(HKCU, "Import\\Sub"));
+        }
+        EXPECT_EQ(store.Values(HKCU, "Import")->size(), 2000u); // seen inside the batch
+        EXPECT_EQ(test::ReadFile(hive), before);                // not saved yet
+        EXPECT_TRUE(batch.Commit());
+    }
+    FileRegistryStore reopened(user, system);
+    EXPECT_EQ(reopened.Values(HKCU, "Import")->size(), 2000u);
+    EXPECT_TRUE(reopened.KeyExists(HKCU, "Import\\Sub"));
+}

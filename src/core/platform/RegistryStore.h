@@ -62,10 +62,38 @@ public:
     virtual bool SetValue(RegRoot root, std::string_view path, const RegValue& value) = 0;
     virtual bool DeleteValue(RegRoot root, std::string_view path, std::string_view name) = 0;
 
+    // Between these two, changes to the root are kept in memory and saved once
+    // by EndBatch, which answers whether that save succeeded. Other threads and
+    // processes wait for the root meanwhile. Batches may nest.
+    virtual bool BeginBatch(RegRoot) { return true; }
+    virtual bool EndBatch(RegRoot) { return true; }
+
     // Conveniences over the calls above.
     std::optional<std::string> ReadText(RegRoot root, std::string_view path, std::string_view name);
     std::optional<int64_t> ReadInteger(RegRoot root, std::string_view path, std::string_view name);
     bool WriteValueCreatingKey(RegRoot root, std::string_view path, const RegValue& value);
+};
+
+// A batch for the life of the object (see BeginBatch); Commit ends it early.
+class RegistryBatch {
+public:
+    RegistryBatch(RegistryStore& store, RegRoot root) : store_(store), root_(root) {
+        store_.BeginBatch(root_);
+    }
+    ~RegistryBatch() { Commit(); }
+    RegistryBatch(const RegistryBatch&) = delete;
+    RegistryBatch& operator=(const RegistryBatch&) = delete;
+    bool Commit() {
+        if (!open_)
+            return saved_;
+        open_ = false;
+        return saved_ = store_.EndBatch(root_);
+    }
+
+private:
+    RegistryStore& store_;
+    RegRoot root_;
+    bool open_ = true, saved_ = false;
 };
 
 // The process-wide store of this platform.

@@ -81,26 +81,70 @@ void FileRegistryStore::Refresh(Hive& hive) {
 void FileRegistryStore::Read(RegRoot root, const std::function<void(RegistryHive&)>& reader) {
     Hive& hive = HiveOf(root);
     std::lock_guard guard(hive.mutex);
+    if (hive.batchDepth > 0) { // our batch holds the file: the tree is current
+        reader(hive.tree);
+        return;
+    }
     FileLock lock(hive.lockFile, false, false);
     Refresh(hive);
     reader(hive.tree);
 }
 
+bool FileRegistryStore::Save(Hive& hive) {
+    const bool saved = WriteFileAtomically(hive.file, hive.tree.Serialize());
+    // The tree now is what the file holds; after a failed save, read the file again.
+    hive.stamp = StampOf(hive.file);
+    hive.loaded = saved;
+    return saved;
+}
+
 bool FileRegistryStore::Write(RegRoot root, const std::function<bool(RegistryHive&)>& change) {
     Hive& hive = HiveOf(root);
     std::lock_guard guard(hive.mutex);
+    if (hive.batchDepth > 0) {
+        if (hive.batchLockFd < 0 || !change(hive.tree))
+            return false;
+        hive.batchChanged = true;
+        return true;
+    }
     if (!CreateFolders(hive.folder))
         return false;
     FileLock lock(hive.lockFile, true, true);
     if (!lock.Held())
         return false;
     Refresh(hive);
-    if (!change(hive.tree))
-        return false;
-    const bool saved = WriteFileAtomically(hive.file, hive.tree.Serialize());
-    // The tree now is what the file holds; after a failed save, read the file again.
-    hive.stamp = StampOf(hive.file);
-    hive.loaded = saved;
+    return change(hive.tree) && Save(hive);
+}
+
+bool FileRegistryStore::BeginBatch(RegRoot root) {
+    Hive& hive = HiveOf(root);
+    hive.mutex.lock();
+    if (hive.batchDepth++ > 0)
+        return hive.batchLockFd >= 0;
+    int fd = CreateFolders(hive.folder)
+                 ? ::open(hive.lockFile.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600)
+                 : -1;
+    if (fd >= 0 && ::flock(fd, LOCK_EX) != 0) {
+        ::close(fd);
+        fd = -1;
+    }
+    hive.batchLockFd = fd;
+    hive.batchChanged = false;
+    Refresh(hive);
+    return fd >= 0;
+}
+
+bool FileRegistryStore::EndBatch(RegRoot root) {
+    Hive& hive = HiveOf(root);
+    bool saved = hive.batchLockFd >= 0;
+    if (--hive.batchDepth == 0) {
+        if (saved && hive.batchChanged)
+            saved = Save(hive);
+        if (hive.batchLockFd >= 0)
+            ::close(hive.batchLockFd);
+        hive.batchLockFd = -1;
+    }
+    hive.mutex.unlock();
     return saved;
 }
 

@@ -13,7 +13,7 @@ namespace kelvo {
 // One hive file per root: HKEY_CURRENT_USER in the user's folder, every other
 // root in the system folder. Each call takes the hive's mutex (threads) and an
 // flock on "<root>.lock" (processes), and reloads the file when another
-// process replaced it since the last call.
+// process replaced it since the last call. A batch holds both and saves once.
 class FileRegistryStore : public RegistryStore {
 public:
     FileRegistryStore(std::string userFolder, std::string systemFolder);
@@ -28,6 +28,8 @@ public:
                                      std::string_view name) override;
     bool SetValue(RegRoot root, std::string_view path, const RegValue& value) override;
     bool DeleteValue(RegRoot root, std::string_view path, std::string_view name) override;
+    bool BeginBatch(RegRoot root) override;
+    bool EndBatch(RegRoot root) override;
 
     // The folders from the environment: $XDG_CONFIG_HOME/KelvoBackup/registry
     // and /etc/KelvoBackup/registry (KELVOBACKUP_SYSTEM_REGISTRY overrides it).
@@ -42,7 +44,10 @@ private:
         bool operator==(const Stamp&) const = default;
     };
     struct Hive {
-        std::mutex mutex;
+        std::recursive_mutex mutex; // held by a batch from its begin to its end
+        int batchDepth = 0;
+        int batchLockFd = -1; // the exclusive flock a batch holds
+        bool batchChanged = false;
         std::string folder, file, lockFile;
         RegistryHive tree;
         Stamp stamp;
@@ -52,6 +57,7 @@ private:
     static Stamp StampOf(const std::string& file);
     Hive& HiveOf(RegRoot root);
     void Refresh(Hive& hive);
+    bool Save(Hive& hive);
     // Runs reader on the current tree under a shared lock.
     void Read(RegRoot root, const std::function<void(RegistryHive&)>& reader);
     // Runs change under an exclusive lock and saves when it reports a change;
