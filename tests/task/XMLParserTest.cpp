@@ -109,6 +109,8 @@ TEST(XMLParserTest, DamagedOrMissingFilesGiveWhatCouldBeRead) {
     EXPECT_TRUE(parser.Nodes.empty());
     EXPECT_TRUE(Parse("").Nodes.empty());
     EXPECT_TRUE(Parse("not xml at all").Nodes.empty());
+    TXMLParser blanks = Parse("<a><![CDATA[  ]]><b/></a>");
+    EXPECT_EQ(blanks.Nodes[0]->Value.ToString(), ""); // blanks beside elements are no value
     TXMLParser partial = Parse("<a><b>1</b><c>2</c><d>");
     ASSERT_EQ(partial.Nodes.size(), 1u);
     EXPECT_EQ(partial.FindNode("c", {"a"})->Value.ToString(), "2");

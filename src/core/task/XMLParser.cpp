@@ -33,6 +33,11 @@ TXMLNodePtr BuildNode(const pugi::xml_node& element, TXMLNode* parent) {
         else if (child.type() == pugi::node_pcdata || child.type() == pugi::node_cdata)
             node->Value = Text(child.value());
     }
+    // Blanks beside child elements are indentation to every reader, so they are
+    // no value here either (a CDATA section of blanks would not survive a save).
+    if (!node->Children.empty() &&
+        node->Value.ToString().find_first_not_of(" \t\r\n") == std::string::npos)
+        node->Value = TVariant();
     return node;
 }
 
