@@ -1,6 +1,7 @@
 #include "task/XMLParser.h"
 #include "support/TestEnvironment.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 using namespace kelvo;
@@ -136,4 +137,31 @@ TEST(XMLParserTest, SaveReplacesTheFileWholeAndASubtreeOutlivesTheDocument) {
     TXMLParser empty;                                // no file name: nothing happens
     empty.SaveToFile();
     empty.LoadFromFile();
+}
+
+TEST(XMLParserTest, DeepNestingNeitherOverflowsNorLosesLevels) {
+    constexpr int kDepth = 200000;
+    std::string text;
+    for (int i = 0; i < kDepth; ++i)
+        text += "<f>";
+    text += "leaf";
+    for (int i = 0; i < kDepth; ++i)
+        text += "</f>";
+    TXMLParser parser = Parse(text);
+    ASSERT_EQ(parser.Nodes.size(), 1u);
+    TXMLNode* node = parser.Nodes[0].get();
+    int depth = 1;
+    while (!node->Children.empty()) {
+        node = node->Children[0].get();
+        ++depth;
+    }
+    EXPECT_EQ(depth, kDepth);
+    EXPECT_EQ(node->Value.ToString(), "leaf");
+    TXMLNodePtr kept = parser.Nodes[0]->Children[0]->Children[0];
+    const std::string saved = parser.SaveToString();
+    EXPECT_GE(std::count(saved.begin(), saved.end(), '\n'), kDepth); // a line per element
+    TXMLParser again = Parse(saved);
+    parser.Clear(); // frees all but the kept subtree
+    EXPECT_EQ(kept->Parent, nullptr);
+    EXPECT_EQ(again.Nodes[0]->Children[0]->Name, "f");
 }
