@@ -3,7 +3,6 @@
 #include "app/TaskFileFormats.h"
 #include "task/TaskFileVersion.h"
 
-#include <charconv>
 #include <variant>
 
 namespace kelvo::GeneralSection {
@@ -103,25 +102,8 @@ const std::vector<Child>& Children() {
 
 constexpr size_t kVersionChild = 42;
 
-int64_t ToInteger(const std::string& text) {
-    std::string_view digits(text);
-    while (!digits.empty() && (digits.front() == ' ' || digits.front() == '\t'))
-        digits.remove_prefix(1);
-    while (!digits.empty() && (digits.back() == ' ' || digits.back() == '\t'))
-        digits.remove_suffix(1);
-    int64_t value = 0;
-    auto [ptr, ec] = std::from_chars(digits.data(), digits.data() + digits.size(), value);
-    if (digits.empty() || ec != std::errc() || ptr != digits.data() + digits.size())
-        throw TaskFileConversionError("'" + text + "' is not a valid integer value");
-    return value;
-}
-
-double ToNumber(const std::string& text) {
-    auto value = TaskFileFormats::ParseNumber(text);
-    if (!value)
-        throw TaskFileConversionError("'" + text + "' is not a valid floating point value");
-    return *value;
-}
+using TaskFileValues::ToInteger;
+using TaskFileValues::ToNumber;
 
 // Old files wrote dates as "dd/MM/yyyy" (or "MM/dd/yyyy") and times as "HH:mm[:ss]".
 double LegacyValue(Kind kind, const std::string& text) {
@@ -141,7 +123,7 @@ void Assign(TmGeneral& general, Kind kind, const Member& member, const std::stri
             if constexpr (std::is_same_v<T, int64_t>)
                 general.*field = ToInteger(text);
             else if constexpr (std::is_same_v<T, bool>)
-                general.*field = text == "true";
+                general.*field = TaskFileValues::ToBool(text);
             else if constexpr (std::is_same_v<T, double>)
                 general.*field = legacy               ? LegacyValue(kind, text)
                                  : kind == Kind::Time ? TimeOf(ToNumber(text))
@@ -159,7 +141,7 @@ std::string Text(const TmGeneral& general, const Member& member) {
             if constexpr (std::is_same_v<T, int64_t>)
                 return std::to_string(general.*field);
             else if constexpr (std::is_same_v<T, bool>)
-                return general.*field ? "true" : "false";
+                return TaskFileValues::BoolText(general.*field);
             else if constexpr (std::is_same_v<T, double>)
                 return TaskFileFormats::FormatNumber(general.*field);
             else

@@ -1,17 +1,10 @@
 #pragma once
 
+#include "task/TaskFileValues.h"
 #include "task/TmGeneral.h"
 #include "task/XMLParser.h"
 
-#include <stdexcept>
-
 namespace kelvo {
-
-// A number field of a task file that holds no number: reading ends there,
-// and what was read before stays.
-struct TaskFileConversionError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 // The GENERAL element: 46 children in a fixed order, read by position.
 namespace GeneralSection {

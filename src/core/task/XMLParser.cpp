@@ -181,10 +181,8 @@ std::string TXMLParser::SaveToString() const {
     return writer.out;
 }
 
-void TXMLParser::SaveToFile() const {
-    if (FileName.empty())
-        return;
-    WriteFileAtomically(FileName, SaveToString());
+bool TXMLParser::SaveToFile() const {
+    return !FileName.empty() && WriteFileAtomically(FileName, SaveToString());
 }
 
 void TXMLParser::Clear() {

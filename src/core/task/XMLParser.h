@@ -43,7 +43,8 @@ public:
     std::vector<TXMLNodePtr> Nodes;
 
     void LoadFromFile();
-    void SaveToFile() const;
+    // Answers whether the file was written; callers may ignore it.
+    bool SaveToFile() const;
     void LoadFromString(std::string_view data);
     std::string SaveToString() const;
     void Clear();
