@@ -4,6 +4,7 @@
 #include "platform/Environment.h"
 #include "task/FtpSnapshot.h"
 #include "task/TaskFile.h"
+#include "task/TaskName.h"
 
 namespace kelvo {
 
@@ -22,7 +23,14 @@ KBT::KBT(std::string tasksFolder, std::string name, LogLimit logLimit, const Clo
 }
 
 void KBT::Load() {
+    const std::string requested = FGeneral.Name;
     FFtpSnapshot = TaskFile::Read(FileName(), *this);
+    // The stored name names the task file from now on: it must stay in the folder.
+    try {
+        ValidateTaskName(FGeneral.Name);
+    } catch (const std::exception&) {
+        FGeneral.Name = requested;
+    }
 }
 
 bool KBT::Save(bool forceScheduler) {
