@@ -13,7 +13,12 @@ constexpr int kExitUsage = 64;
 // other start-up settings before a command touches any file.
 void EstablishProgram(const std::string& home);
 
+constexpr int kExitErrors = 2;
+
 int RunMessages();
 int RunOptions(const std::vector<std::string>& assignments);
+int RunList();
+int RunShow(const std::string& name, bool showPasswords);
+int RunImport(const std::string& file);
 
 } // namespace kelvo::cli

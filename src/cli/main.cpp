@@ -17,6 +17,18 @@ int main(int argc, char** argv) {
     CLI::App* set = options->add_subcommand("set", "Change options and save them");
     set->add_option("assignment", assignments, "KEY=VALUE")->required();
 
+    app.add_subcommand("list", "The tasks with their last run, next run and status");
+
+    CLI::App* show = app.add_subcommand("show", "A task's settings as JSON");
+    std::string taskName;
+    bool showPasswords = false;
+    show->add_option("task", taskName, "Task name")->required();
+    show->add_flag("--show-passwords", showPasswords, "Print passwords in clear");
+
+    CLI::App* import = app.add_subcommand("import", "Copy a task file in and list the task");
+    std::string taskFile;
+    import->add_option("file", taskFile, "The .kbt file")->required();
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::ParseError& error) {
@@ -29,5 +41,11 @@ int main(int argc, char** argv) {
     EstablishProgram(home);
     if (*options)
         return RunOptions(assignments);
+    if (*show)
+        return RunShow(taskName, showPasswords);
+    if (*import)
+        return RunImport(taskFile);
+    if (app.got_subcommand("list"))
+        return RunList();
     return kExitUsage;
 }

@@ -77,6 +77,9 @@ TEST(TaskFileFormatsTest, WritesNumbersInTheShortestGeneralForm) {
     for (const auto& [value, text] : cases)
         EXPECT_NEAR(*ParseNumber(text), value, std::abs(value) * 1e-14);
     EXPECT_FALSE(ParseNumber("1,5"));
+    EXPECT_FALSE(ParseNumber("nan"));
+    EXPECT_FALSE(ParseNumber("-inf"));
+    EXPECT_EQ(FormatDate(1e300), "30/12/1899"); // beyond any calendar: the zero date
     EXPECT_FALSE(ParseNumber(""));
 }
 

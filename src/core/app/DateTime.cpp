@@ -61,6 +61,9 @@ bool TryEncodeDateTime(const DateTimeParts& p, TDateTime& out) {
 
 DateTimeParts DecodeDateTime(TDateTime value) {
     DateTimeParts p;
+    constexpr double kLastDay = 2958466; // 1 January 10000
+    if (!(std::fabs(value) < kLastDay)) // also NaN: no moment of any calendar of ours
+        value = 0;
     double whole = std::trunc(value);
     double fraction = std::fabs(value - whole);
     int64_t ms = std::llround(fraction * kMsPerDay);

@@ -67,9 +67,12 @@ int ReadLanguageId(RegistryStore& registry) {
 void PrepareFolders(StartupSettings& settings) {
     settings.TasksFolder = settings.InstallPath + "Tasks/";
     settings.BackupFolder = settings.InstallPath + "Backup";
-    if (CreateFolders(settings.TasksFolder) && !IsFile(settings.TasksFolder + "default.kbt"))
-        CopyFileIfMissing(settings.InstallPath + "default.kbt",
-                          settings.TasksFolder + "default.kbt");
+    const std::string target = settings.TasksFolder + "default.kbt";
+    if (CreateFolders(settings.TasksFolder) && !IsFile(target)) {
+        // The data folder's own template, else the one installed beside the program.
+        const std::string own = settings.InstallPath + "default.kbt";
+        CopyFileIfMissing(IsFile(own) ? own : ExecutableFolder() + "default.kbt", target);
+    }
     CreateFolders(settings.BackupFolder);
 }
 

@@ -43,7 +43,8 @@ std::string ResolveInstallPath(RegistryStore& registry);
 // The Language value of the product key, 1033 when it cannot be read; the key
 // is created when missing.
 int ReadLanguageId(RegistryStore& registry);
-// Creates Tasks/ (with default.kbt copied in when missing) and Backup;
+// Creates Tasks/ (with default.kbt copied in when missing, from the data
+// folder or else from beside the program) and Backup;
 // failures are left for later operations to report.
 void PrepareFolders(StartupSettings& settings);
 

@@ -109,7 +109,9 @@ std::optional<double> ParseNumber(std::string_view text) {
         text.remove_prefix(1);
     double value = 0;
     auto [ptr, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size())
+    // "nan" and "inf" are numbers to from_chars but no value of ours.
+    if (text.empty() || ec != std::errc() || ptr != text.data() + text.size() ||
+        !std::isfinite(value))
         return std::nullopt;
     return value;
 }

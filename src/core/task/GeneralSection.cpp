@@ -187,4 +187,16 @@ void Write(const TmGeneral& general, TXMLNode& element, bool forceScheduler) {
     }
 }
 
+void Visit(const TmGeneral& general,
+           const std::function<void(const std::string& key, const Value& value)>& visitor) {
+    auto value = [&](const Member& member) {
+        return std::visit([&](auto field) { return Value(general.*field); }, member);
+    };
+    for (const Child& child : Children()) {
+        visitor(child.name, value(child.member));
+        for (const Attribute& attribute : child.attributes)
+            visitor(std::string(child.name) + "." + attribute.name, value(attribute.member));
+    }
+}
+
 } // namespace kelvo::GeneralSection
