@@ -1,5 +1,7 @@
 #include "platform/RegistryHive.h"
 
+#include "util/TextSplit.h"
+
 #include <strings.h>
 
 namespace kelvo {
@@ -82,17 +84,7 @@ bool RegistryHive::CaseLess::operator()(std::string_view a, std::string_view b) 
 }
 
 std::vector<std::string> RegistryHive::SplitPath(std::string_view path) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t end = path.find('\\', start);
-        if (end == std::string_view::npos)
-            end = path.size();
-        if (end > start)
-            parts.emplace_back(path.substr(start, end - start));
-        start = end + 1;
-    }
-    return parts;
+    return SplitNonEmpty(path, '\\');
 }
 
 RegistryHive::Key* RegistryHive::Find(std::string_view path) {

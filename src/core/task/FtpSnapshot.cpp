@@ -1,6 +1,7 @@
 #include "task/FtpSnapshot.h"
 
 #include "app/TaskFileFormats.h"
+#include "util/TextSplit.h"
 
 #include <algorithm>
 #include <charconv>
@@ -14,17 +15,7 @@ namespace {
 
 // "/home/ann/Data" gives home, ann, Data.
 std::vector<std::string> PathParts(const std::string& path) {
-    std::vector<std::string> parts;
-    size_t start = 0;
-    while (start <= path.size()) {
-        size_t slash = path.find('/', start);
-        if (slash == std::string::npos)
-            slash = path.size();
-        if (slash > start)
-            parts.push_back(path.substr(start, slash - start));
-        start = slash + 1;
-    }
-    return parts;
+    return SplitNonEmpty(path, '/');
 }
 
 std::string ChildText(const TXMLNode& node, size_t index) {

@@ -60,6 +60,8 @@ public:
     static void AddAttribute(TXMLNode* node, std::string name, TVariant value);
     static TXMLNode* AddChild(TXMLNode* node, std::string name, std::string value);
     static TXMLNode* ChildAt(const TXMLNode* node, size_t index);
+    // The node's value as text; empty for no node.
+    static std::string TextOf(const TXMLNode* node) { return node ? node->Value.ToString() : ""; }
 };
 
 } // namespace kelvo
