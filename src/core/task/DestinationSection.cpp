@@ -13,10 +13,6 @@ using TaskFileValues::BoolText;
 using TaskFileValues::ToBool;
 using TaskFileValues::ToInteger;
 
-std::string TextOf(const TXMLNode* node) {
-    return node ? node->Value.ToString() : "";
-}
-
 std::string Attribute(const TXMLNode& node, const char* name) {
     return TXMLParser::GetAttribute(&node, name).ToString();
 }
@@ -62,7 +58,7 @@ void ReadRoot(const TXMLNode& root, TmDestination& destination) {
     } else {
         destination.rb = kLocalFolder;
     }
-    destination.Folder.SetPath(TextOf(TXMLParser::ChildAt(&root, 0)));
+    destination.Folder.SetPath(TXMLParser::TextOf(TXMLParser::ChildAt(&root, 0)));
     for (size_t i = 1; i < root.Children.size(); ++i) {
         const TXMLNode& child = *root.Children[i];
         const std::string text = child.Value.ToString();

@@ -19,8 +19,7 @@ std::vector<std::string> PathParts(const std::string& path) {
 }
 
 std::string ChildText(const TXMLNode& node, size_t index) {
-    const TXMLNode* child = TXMLParser::ChildAt(&node, index);
-    return child ? child->Value.ToString() : "";
+    return TXMLParser::TextOf(TXMLParser::ChildAt(&node, index));
 }
 
 // The first "folder" element among children whose name (child 0) is exactly name.

@@ -6,13 +6,9 @@ namespace kelvo::SourceSection {
 
 namespace {
 
-std::string TextOf(const TXMLNode* node) {
-    return node ? node->Value.ToString() : "";
-}
-
 void ReadFolder(const TXMLNode& element, TmSource& source) {
     auto folder = std::make_unique<TDir>(1);
-    folder->SetPath(TextOf(TXMLParser::ChildAt(&element, 0)));
+    folder->SetPath(TXMLParser::TextOf(TXMLParser::ChildAt(&element, 0)));
     bool ownInclusion = false, ownExclusion = false;
     for (size_t i = 1; i < element.Children.size(); ++i) {
         const TXMLNode& child = *element.Children[i];
@@ -38,7 +34,7 @@ void ReadFolder(const TXMLNode& element, TmSource& source) {
 
 void ReadFile(const TXMLNode& element, TmSource& source) {
     auto file = std::make_unique<TFis>(1);
-    file->SetPath(TextOf(TXMLParser::ChildAt(&element, 0)));
+    file->SetPath(TXMLParser::TextOf(TXMLParser::ChildAt(&element, 0)));
     for (size_t i = 1; i < element.Children.size(); ++i) {
         const TXMLNode& child = *element.Children[i];
         if (child.Name == "username") {
@@ -68,10 +64,12 @@ void WriteCredentials(const EndpointSettings& endpoint, TXMLNode& item) {
 } // namespace
 
 void Read(const TXMLNode& element, TmSource& source) {
-    source.AlsoFoldersMAsk = TaskFileValues::ToBool(TextOf(TXMLParser::ChildAt(&element, 0)));
-    source.ExcludeTemp = TaskFileValues::ToBool(TextOf(TXMLParser::ChildAt(&element, 1)));
-    source.InclusionMask = TextOf(TXMLParser::ChildAt(&element, 2));
-    source.ExclusionMask = TextOf(TXMLParser::ChildAt(&element, 3));
+    source.AlsoFoldersMAsk =
+        TaskFileValues::ToBool(TXMLParser::TextOf(TXMLParser::ChildAt(&element, 0)));
+    source.ExcludeTemp =
+        TaskFileValues::ToBool(TXMLParser::TextOf(TXMLParser::ChildAt(&element, 1)));
+    source.InclusionMask = TXMLParser::TextOf(TXMLParser::ChildAt(&element, 2));
+    source.ExclusionMask = TXMLParser::TextOf(TXMLParser::ChildAt(&element, 3));
     for (size_t i = 3; i < element.Children.size(); ++i) {
         const TXMLNode& child = *element.Children[i];
         if (child.Name == "folder")

@@ -10,14 +10,10 @@ namespace kelvo::TaskFile {
 
 namespace {
 
-std::string TextOf(const TXMLNode* node) {
-    return node ? node->Value.ToString() : "";
-}
-
 void ReadRegistry(const TXMLNode& element, TmSource& source) {
     for (const TXMLNodePtr& key : element.Children)
-        source.Registry.Add({TextOf(TXMLParser::ChildAt(key.get(), 0)), "",
-                             TextOf(TXMLParser::ChildAt(key.get(), 1))});
+        source.Registry.Add({TXMLParser::TextOf(TXMLParser::ChildAt(key.get(), 0)), "",
+                             TXMLParser::TextOf(TXMLParser::ChildAt(key.get(), 1))});
 }
 
 void ReadPlugins(const TXMLNode& element, TmSource& source) {
