@@ -1,4 +1,5 @@
 #include "app/Backups.h"
+#include "platform/AutostartEntry.h"
 #include "platform/Environment.h"
 #include "support/TestEnvironment.h"
 
@@ -266,4 +267,50 @@ TEST_F(BackupsTest, NamesThatLeaveTheTasksFolderAreRefused) {
     };
     EXPECT_THROW(registry->NewBackupTask(), std::runtime_error);
     EXPECT_FALSE(test::Exists(home + "annCounter.txt"));
+}
+
+TEST_F(BackupsTest, EachOfTheFiveHistorySettingsResetsTheHistory) {
+    const std::vector<std::pair<const char*, std::function<void(KBT&)>>> changes = {
+        {"SetCollision", [](KBT& t) { t.FGeneral.SetCollision = "stack"; }},
+        {"archive password", [](KBT& t) { t.FDestination.Archive.FPassword = "new"; }},
+        {"storage form", [](KBT& t) { t.FDestination.archive = true; }},
+        {"destination folder", [](KBT& t) { t.FDestination.Folder.SetPath("/other"); }},
+        {"ArchiveFolderName", [](KBT& t) { t.FGeneral.ArchiveFolderName = "renamed"; }},
+        {"none: the schedule", [](KBT& t) { t.FGeneral.SRunMissed = true; }},
+    };
+    for (const auto& [what, change] : changes) {
+        MakeTask("Docs");
+        Project("ann_KelvoBackup.prj", {"Docs"});
+        auto registry = Registry();
+        registry->LoadProject(false);
+        TBackup& entry = *registry->Items()[0];
+        entry.Task().FGeneral.bCount = 2;
+        entry.Task().FDestination.Stacks = {"Docs 1"};
+        host.editor = [&](KBT& task) {
+            change(task);
+            return true;
+        };
+        ASSERT_TRUE(registry->EditProperties(entry));
+        const bool reset = std::string(what).rfind("none", 0) != 0;
+        EXPECT_EQ(entry.Task().FGeneral.bCount, reset ? 0 : 2) << what;
+        EXPECT_EQ(entry.Task().FDestination.Stacks.empty(), reset) << what;
+    }
+}
+
+TEST_F(BackupsTest, AStartupTaskKeepsTheProgramResident) {
+    TOptions options(home, "ann", TheAutostartEntry());
+    options.WindowsStartup = false;
+    TBackups registry(home, "ann", TaskEnvironment{tasks, {}}, host, &options);
+    host.editor = [](KBT& task) {
+        task.FGeneral.StartRunPath = "/usr/bin/true"; // a pre-run program alone changes nothing
+        return true;
+    };
+    ASSERT_TRUE(registry.NewSyncTask());
+    EXPECT_FALSE(options.WindowsStartup);
+    host.editor = [](KBT& task) {
+        task.FGeneral.SWindowsStartup = true;
+        return true;
+    };
+    ASSERT_TRUE(registry.NewBackupTask());
+    EXPECT_TRUE(options.WindowsStartup);
 }

@@ -166,6 +166,12 @@ void TBackups::WriteCounter(const std::string& used) const {
     WriteFileAtomically(CounterFile(), std::to_string(std::stoll(used) + 1) + "\r\n");
 }
 
+// A task that runs at logon needs the program to stay resident after its run.
+void TBackups::KeepResidentForStartupRuns(const KBT& task) {
+    if (task.FGeneral.SWindowsStartup && options_)
+        options_->WindowsStartup = true;
+}
+
 TBackup* TBackups::NewBackupTask() {
     return NewTask(false);
 }
@@ -189,11 +195,9 @@ TBackup* TBackups::NewTask(bool synchronization) {
     ValidateTaskName(task.FGeneral.Name);
     WriteCounter(counter);
     host_.ScheduleSaved(*draft, true);
-    if (!synchronization) {
-        if (task.FGeneral.SWindowsStartup && options_)
-            options_->WindowsStartup = true;
+    KeepResidentForStartupRuns(task);
+    if (!synchronization)
         task.FGeneral.CreateDate = DateTimeFromSystem(environment_.TimeSource->Now());
-    }
     task.Save(false);
     const std::string path = task.FileName();
     draft.reset();
@@ -267,8 +271,7 @@ bool TBackups::EditProperties(TBackup& entry) {
                 task.FGeneral.bCount = 0;
             }
         }
-        if (!task.FGeneral.StartRunPath.empty() && options_)
-            options_->WindowsStartup = true;
+        KeepResidentForStartupRuns(task);
         task.Save(false);
         entry.SetName(task.FGeneral.Name);
         SaveProject();

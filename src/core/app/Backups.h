@@ -44,6 +44,7 @@ public:
 
 private:
     TBackup* NewTask(bool synchronization);
+    void KeepResidentForStartupRuns(const KBT& task);
     std::string ReadCounter() const;
     void WriteCounter(const std::string& used) const;
 
