@@ -278,7 +278,9 @@ TEST_F(BackupsTest, EachOfTheFiveHistorySettingsResetsTheHistory) {
         {"ArchiveFolderName", [](KBT& t) { t.FGeneral.ArchiveFolderName = "renamed"; }},
         {"none: the schedule", [](KBT& t) { t.FGeneral.SRunMissed = true; }},
     };
-    for (const auto& [what, change] : changes) {
+    for (const auto& item : changes) {
+        const char* what = item.first;
+        const std::function<void(KBT&)>& change = item.second;
         MakeTask("Docs");
         Project("ann_KelvoBackup.prj", {"Docs"});
         auto registry = Registry();
