@@ -43,7 +43,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     KBT task(Folder(), "Fuzz");
     task.FGeneral.Name = "Fuzz";
-    task.FDestination.Folder.Endpoint.Kind = kLocalFolder; // no snapshot of the fuzzing machine
+    if (task.FDestination.Folder.Endpoint.Kind == kFtpServer) {
+        // An FTP task snapshots its sources from the disk: not this machine's.
+        task.FSource.Folders.clear();
+        task.FSource.Files.clear();
+    }
     if (!task.Save(false))
         return 0;
     const std::string first = Slurp(path);
