@@ -17,6 +17,9 @@ public:
     // folder holds the project and counter files.
     TBackups(std::string folder, std::string logonUser, TaskEnvironment environment,
              TaskRegistryHost& host, TOptions* options = nullptr);
+    // Entries refer to the registry's environment: it stays where it was made.
+    TBackups(const TBackups&) = delete;
+    TBackups& operator=(const TBackups&) = delete;
 
     void LoadProject(bool show);
     bool SaveProject();
