@@ -1,0 +1,347 @@
+#include "files/zip/ZipReader.h"
+
+#include "files/zip/ZipCrypto.h"
+#include "files/zip/ZipFormat.h"
+#include "platform/FileIO.h"
+#include "util/TextSplit.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+
+namespace kelvo {
+
+using namespace zip;
+
+namespace {
+
+constexpr size_t kChunk = 256 * 1024;
+constexpr size_t kEndRecordSize = 22;
+constexpr size_t kCentralHeaderSize = 46;
+constexpr size_t kLocalHeaderSize = 30;
+
+// Little-endian fields of a record already in memory, checked against its length.
+class Fields {
+public:
+    explicit Fields(std::string_view data) : data_(data) {}
+    uint16_t U16(size_t at) const { return static_cast<uint16_t>(Byte(at) | Byte(at + 1) << 8); }
+    uint32_t U32(size_t at) const { return U16(at) | static_cast<uint32_t>(U16(at + 2)) << 16; }
+    uint64_t U64(size_t at) const { return U32(at) | static_cast<uint64_t>(U32(at + 4)) << 32; }
+    std::string_view Slice(size_t at, size_t size) const {
+        if (at > data_.size() || size > data_.size() - at)
+            throw ZipError("The archive is damaged: a record ends early");
+        return data_.substr(at, size);
+    }
+
+private:
+    uint32_t Byte(size_t at) const {
+        if (at >= data_.size())
+            throw ZipError("The archive is damaged: a record ends early");
+        return static_cast<unsigned char>(data_[at]);
+    }
+    std::string_view data_;
+};
+
+SystemTime FromDos(uint16_t time, uint16_t date) {
+    std::tm local{};
+    local.tm_year = ((date >> 9) & 0x7F) + 80;
+    local.tm_mon = ((date >> 5) & 0x0F) - 1;
+    local.tm_mday = date & 0x1F;
+    local.tm_hour = (time >> 11) & 0x1F;
+    local.tm_min = (time >> 5) & 0x3F;
+    local.tm_sec = (time & 0x1F) * 2;
+    local.tm_isdst = -1;
+    return std::chrono::system_clock::from_time_t(std::mktime(&local));
+}
+
+// The ZIP64 and timestamp fields of a central header's extra block.
+void ReadExtra(std::string_view extra, ZipMember& m, uint32_t& diskStart) {
+    Fields fields(extra);
+    size_t at = 0;
+    while (at + 4 <= extra.size()) {
+        const uint16_t id = fields.U16(at), size = fields.U16(at + 2);
+        const std::string_view body = fields.Slice(at + 4, size);
+        Fields values(body);
+        if (id == kZip64Extra) {
+            size_t next = 0;
+            if (m.Size == kMax32)
+                m.Size = values.U64(next), next += 8;
+            if (m.CompressedSize == kMax32)
+                m.CompressedSize = values.U64(next), next += 8;
+            if (m.LocalOffset == kMax32)
+                m.LocalOffset = values.U64(next), next += 8;
+            if (diskStart == kMax16)
+                diskStart = values.U32(next);
+        } else if (id == kTimestampExtra && size >= 5 && (body[0] & 1)) {
+            m.Modified = SystemTime(std::chrono::seconds(static_cast<int32_t>(values.U32(1))));
+        }
+        at += 4 + size;
+    }
+}
+
+} // namespace
+
+ZipReader::ZipReader(std::string path) : path_(std::move(path)) {
+    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd_ < 0)
+        throw ZipError("Cannot open the archive " + path_ + ": " + std::strerror(errno));
+    struct stat info {};
+    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd_);
+        throw ZipError("The archive " + path_ + " is no file");
+    }
+    fileSize_ = static_cast<uint64_t>(info.st_size);
+    try {
+        ReadDirectory();
+    } catch (...) {
+        ::close(fd_);
+        throw;
+    }
+}
+
+ZipReader::~ZipReader() {
+    ::close(fd_);
+}
+
+std::string ZipReader::ReadAt(uint64_t offset, uint64_t size) const {
+    if (offset > fileSize_ || size > fileSize_ - offset)
+        throw ZipError("The archive is damaged: data lies outside the file");
+    std::string data(static_cast<size_t>(size), '\0');
+    size_t done = 0;
+    while (done < data.size()) {
+        const ssize_t n =
+            ::pread(fd_, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            throw ZipError("Cannot read the archive " + path_);
+        done += static_cast<size_t>(n);
+    }
+    return data;
+}
+
+// Finds the end records from the back of the file; answers where the central
+// directory really lies (which may differ from what it states by a prefix).
+ZipReader::Location ZipReader::FindEnd(uint64_t& entries, uint64_t& statedOffset,
+                                       uint64_t& statedSize) {
+    const uint64_t window = std::min<uint64_t>(fileSize_, kEndRecordSize + 0xFFFF);
+    const std::string tail = ReadAt(fileSize_ - window, window);
+    size_t at = std::string::npos;
+    for (size_t i = tail.size() >= kEndRecordSize ? tail.size() - kEndRecordSize + 1 : 0; i-- > 0;)
+        if (Fields(tail).U32(i) == kEndOfCentralDirectory) {
+            at = i;
+            break;
+        }
+    if (at == std::string::npos)
+        throw ZipError("The file " + path_ + " is no ZIP archive");
+    const Fields end(std::string_view(tail).substr(at));
+    const uint64_t endOffset = fileSize_ - window + at;
+    entries = end.U16(10);
+    statedSize = end.U32(12);
+    statedOffset = end.U32(16);
+    uint64_t directoryEnd = endOffset;
+    if (endOffset >= 20 && Fields(ReadAt(endOffset - 20, 20)).U32(0) == kZip64Locator) {
+        // The record itself sits right before the locator, whatever offset it states.
+        if (endOffset < 20 + 56)
+            throw ZipError("The archive is damaged: its ZIP64 end record is missing");
+        const uint64_t recordOffset = endOffset - 20 - 56;
+        const std::string record = ReadAt(recordOffset, 56);
+        const Fields zip64(record);
+        if (zip64.U32(0) != kZip64EndOfCentralDirectory)
+            throw ZipError("The archive is damaged: its ZIP64 end record is missing");
+        entries = zip64.U64(32);
+        statedSize = zip64.U64(40);
+        statedOffset = zip64.U64(48);
+        directoryEnd = recordOffset;
+    }
+    if (statedSize > directoryEnd)
+        throw ZipError("The archive is damaged: its central directory is larger than the file");
+    return {directoryEnd - statedSize, statedSize};
+}
+
+void ZipReader::ReadDirectory() {
+    uint64_t entries = 0, statedOffset = 0, statedSize = 0;
+    const Location directory = FindEnd(entries, statedOffset, statedSize);
+    prefix_ = static_cast<int64_t>(directory.offset) - static_cast<int64_t>(statedOffset);
+    if (entries > directory.size / kCentralHeaderSize)
+        throw ZipError("The archive is damaged: it claims more members than it holds");
+    const std::string data = ReadAt(directory.offset, directory.size);
+    const Fields fields(data);
+    members_.reserve(static_cast<size_t>(entries));
+    size_t at = 0;
+    for (uint64_t i = 0; i < entries; ++i) {
+        if (fields.U32(at) != kCentralHeader)
+            throw ZipError("The archive is damaged: its central directory is broken");
+        ZipMember m;
+        const uint16_t madeBy = fields.U16(at + 4);
+        m.Flags = fields.U16(at + 8);
+        m.Method = fields.U16(at + 10);
+        m.DosTime = fields.U16(at + 12);
+        m.Modified = FromDos(m.DosTime, fields.U16(at + 14));
+        m.Crc = fields.U32(at + 16);
+        m.CompressedSize = fields.U32(at + 20);
+        m.Size = fields.U32(at + 24);
+        const uint16_t nameSize = fields.U16(at + 28), extraSize = fields.U16(at + 30),
+                       commentSize = fields.U16(at + 32);
+        uint32_t diskStart = fields.U16(at + 34);
+        const uint32_t external = fields.U32(at + 38);
+        m.LocalOffset = fields.U32(at + 42);
+        m.Name = std::string(fields.Slice(at + kCentralHeaderSize, nameSize));
+        ReadExtra(fields.Slice(at + kCentralHeaderSize + nameSize, extraSize), m, diskStart);
+        m.Encrypted = m.Flags & kFlagEncrypted;
+        m.UnixMode = (madeBy >> 8) == 3 ? external >> 16 : 0;
+        at += kCentralHeaderSize + nameSize + extraSize + commentSize;
+        members_.push_back(std::move(m));
+    }
+}
+
+const ZipMember* ZipReader::Find(std::string_view name) const {
+    for (const ZipMember& member : members_)
+        if (member.Name == name)
+            return &member;
+    return nullptr;
+}
+
+uint64_t ZipReader::DataOffset(const ZipMember& m) const {
+    const int64_t local = static_cast<int64_t>(m.LocalOffset) + prefix_;
+    if (local < 0)
+        throw ZipError("The archive is damaged: a member lies before its start");
+    const std::string header = ReadAt(static_cast<uint64_t>(local), kLocalHeaderSize);
+    const Fields fields(header);
+    if (fields.U32(0) != kLocalHeader)
+        throw ZipError("The archive is damaged: the member " + m.Name + " is missing");
+    const uint64_t data =
+        static_cast<uint64_t>(local) + kLocalHeaderSize + fields.U16(26) + fields.U16(28);
+    if (data > fileSize_ || m.CompressedSize > fileSize_ - data)
+        throw ZipError("The archive is damaged: the member " + m.Name + " ends after the file");
+    return data;
+}
+
+template <typename Sink>
+void ZipReader::Inflate(const ZipMember& m, const std::string& password, Sink&& sink) const {
+    if (m.Method != kMethodStore && m.Method != kMethodDeflate)
+        throw ZipError("The member " + m.Name + " uses a compression method not supported");
+    uint64_t offset = DataOffset(m), remaining = m.CompressedSize;
+    std::optional<ZipCrypto> crypto;
+    if (m.Encrypted) {
+        if (remaining < ZipCrypto::kHeaderSize)
+            throw ZipError("The archive is damaged: the member " + m.Name + " is too short");
+        crypto.emplace(password);
+        std::string header = ReadAt(offset, ZipCrypto::kHeaderSize);
+        crypto->Decrypt(reinterpret_cast<uint8_t*>(header.data()), header.size());
+        // The last header byte is the CRC's high byte, or with a data descriptor
+        // the high byte of the DOS time: a first test of the password.
+        const uint8_t expected = (m.Flags & kFlagDataDescriptor)
+                                     ? static_cast<uint8_t>(m.DosTime >> 8)
+                                     : static_cast<uint8_t>(m.Crc >> 24);
+        if (static_cast<uint8_t>(header.back()) != expected)
+            throw ZipError("Wrong password for " + m.Name);
+        offset += ZipCrypto::kHeaderSize;
+        remaining -= ZipCrypto::kHeaderSize;
+    }
+    z_stream z{};
+    const bool deflate = m.Method == kMethodDeflate;
+    if (deflate && inflateInit2(&z, -15) != Z_OK)
+        throw ZipError("Cannot start decompressing " + m.Name);
+    std::unique_ptr<z_stream, int (*)(z_stream*)> guard(deflate ? &z : nullptr, inflateEnd);
+    auto output = std::make_unique<uint8_t[]>(kChunk);
+    uLong crc = crc32(0, nullptr, 0);
+    uint64_t produced = 0;
+    auto emit = [&](const uint8_t* data, size_t size) {
+        produced += size;
+        if (produced > m.Size)
+            throw ZipError("The archive is damaged: the member " + m.Name +
+                           " is larger than stated");
+        crc = crc32(crc, data, static_cast<uInt>(size));
+        sink(data, size);
+    };
+    bool streamEnd = !deflate;
+    while (remaining > 0 || (deflate && !streamEnd)) {
+        const uint64_t take = std::min<uint64_t>(remaining, kChunk);
+        std::string input = ReadAt(offset, take);
+        offset += take;
+        remaining -= take;
+        if (crypto)
+            crypto->Decrypt(reinterpret_cast<uint8_t*>(input.data()), input.size());
+        if (!deflate) {
+            emit(reinterpret_cast<const uint8_t*>(input.data()), input.size());
+            continue;
+        }
+        z.next_in = reinterpret_cast<Bytef*>(input.data());
+        z.avail_in = static_cast<uInt>(input.size());
+        do {
+            z.next_out = output.get();
+            z.avail_out = static_cast<uInt>(kChunk);
+            const int result = ::inflate(&z, Z_NO_FLUSH);
+            if (result != Z_OK && result != Z_STREAM_END && !(result == Z_BUF_ERROR && take == 0))
+                throw ZipError(m.Encrypted
+                                   ? "Wrong password, or the member " + m.Name + " is damaged"
+                                   : "The archive is damaged: the member " + m.Name +
+                                         " does not decompress");
+            emit(output.get(), kChunk - z.avail_out);
+            streamEnd = result == Z_STREAM_END;
+        } while (z.avail_out == 0 && !streamEnd);
+        if (!streamEnd && take == 0)
+            throw ZipError("The archive is damaged: the member " + m.Name + " ends early");
+    }
+    if (produced != m.Size || static_cast<uint32_t>(crc) != m.Crc)
+        throw ZipError(m.Encrypted
+                           ? "Wrong password for " + m.Name
+                           : "The member " + m.Name + " is damaged: its CRC does not match");
+}
+
+void ZipReader::Extract(const ZipMember& member, const std::string& target,
+                        const std::string& password) const {
+    const std::string temporary = target + ".part-" + std::to_string(::getpid());
+    const int out = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600);
+    if (out < 0)
+        throw ZipError("Cannot create " + target + ": " + std::strerror(errno));
+    try {
+        Inflate(member, password, [&](const uint8_t* data, size_t size) {
+            if (::write(out, data, size) != static_cast<ssize_t>(size))
+                throw ZipError("Cannot write " + target + ": " + std::strerror(errno));
+        });
+        if (member.UnixMode & 07777)
+            ::fchmod(out, member.UnixMode & 07777);
+        if (::close(out) != 0)
+            throw ZipError("Cannot write " + target);
+    } catch (...) {
+        ::close(out);
+        ::unlink(temporary.c_str());
+        throw;
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        ::unlink(temporary.c_str());
+        throw ZipError("Cannot write " + target + ": " + std::strerror(errno));
+    }
+}
+
+std::string ZipReader::Read(const ZipMember& member, const std::string& password,
+                            uint64_t limit) const {
+    if (member.Size > limit)
+        throw ZipError("The member " + member.Name + " is too large to read into memory");
+    std::string data;
+    data.reserve(static_cast<size_t>(member.Size));
+    Inflate(member, password, [&](const uint8_t* bytes, size_t size) {
+        data.append(reinterpret_cast<const char*>(bytes), size);
+    });
+    return data;
+}
+
+bool IsSafeMemberName(std::string_view name) {
+    if (name.empty() || name.front() == '/' || name.find('\\') != std::string_view::npos ||
+        name.find('\0') != std::string_view::npos)
+        return false;
+    for (const std::string& part : SplitNonEmpty(name, '/'))
+        if (part == "..")
+            return false;
+    return true;
+}
+
+} // namespace kelvo
