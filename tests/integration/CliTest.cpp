@@ -40,7 +40,7 @@ TEST_F(CliTest, MessagesPrintsTheWholeTableAsJsonLines) {
     const ProcessResult result = Cli({"messages"});
     ASSERT_EQ(result.exitCode, 0) << result.err;
     const std::vector<std::string> lines = Lines(result.out);
-    ASSERT_EQ(lines.size(), 233u);
+    ASSERT_EQ(lines.size(), 234u);
     EXPECT_EQ(lines.front(), R"({"key": "_DecryptPassword", "text": "Decrypt password"})");
     const std::string expected[] = {
         R"({"key": "_LoginIncorrect", "text": "Login incorrect.\r\n"})",

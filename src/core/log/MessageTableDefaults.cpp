@@ -270,6 +270,9 @@ const std::vector<MessageDefault>& MessageDefaults() {
         {"_SkippedExistingFile", "Skipped Existing file:", Decoration::After, false},
         {"_SkippedFileInUse", "Skipped file in use:", Decoration::After, false},
         {"_AbortFileInUse", "Operation aborted because of file in use:", Decoration::After, false},
+        // Ours: encrypted containers that detect tampering.
+        {"_ArchiveDamaged", "The encrypted archive is damaged or has been altered!",
+         Decoration::None, false},
     };
     return table;
 }
