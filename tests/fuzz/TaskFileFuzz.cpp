@@ -2,6 +2,8 @@
 // a file that loads back into the same task (its second save is identical).
 #include "task/KBT.h"
 
+#include "FuzzScratch.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -10,20 +12,6 @@
 #include <unistd.h>
 
 namespace {
-
-const std::string& Folder() {
-    static const std::string folder = [] {
-        // In memory when possible: every save flushes to disk.
-        std::string pattern = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm/kelvo-fuzz-XXXXXX"
-                                                              : "/tmp/kelvo-fuzz-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        static std::string made = pattern;
-        std::atexit([] { std::filesystem::remove_all(made); });
-        return pattern + "/";
-    }();
-    return folder;
-}
 
 std::string Slurp(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -36,12 +24,9 @@ std::string Slurp(const std::string& path) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kelvo;
-    const std::string path = Folder() + "Fuzz.kbt";
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
-    KBT task(Folder(), "Fuzz");
+    const std::string path = kelvo::fuzz::ScratchFolder() + "Fuzz.kbt";
+    kelvo::fuzz::WriteInput(path, data, size);
+    KBT task(kelvo::fuzz::ScratchFolder(), "Fuzz");
     task.FGeneral.Name = "Fuzz";
     if (task.FDestination.Folder.Endpoint.Kind == kFtpServer) {
         // An FTP task snapshots its sources from the disk: not this machine's.
@@ -51,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (!task.Save(false))
         return 0;
     const std::string first = Slurp(path);
-    KBT again(Folder(), "Fuzz");
+    KBT again(kelvo::fuzz::ScratchFolder(), "Fuzz");
     if (!again.Save(false) || Slurp(path) != first)
         std::abort();
-    ::unlink((Folder() + "Fuzz.log").c_str());
+    ::unlink((kelvo::fuzz::ScratchFolder() + "Fuzz.log").c_str());
     return 0;
 }

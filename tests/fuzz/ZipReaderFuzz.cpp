@@ -2,36 +2,18 @@
 // crashes, loops or allocates without bound.
 #include "files/zip/ZipReader.h"
 
+#include "FuzzScratch.h"
+
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <unistd.h>
 
-namespace {
-
-const std::string& Folder() {
-    static const std::string folder = [] {
-        std::string pattern = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm/kelvo-zipfuzz-XXXXXX"
-                                                              : "/tmp/kelvo-zipfuzz-XXXXXX";
-        if (!::mkdtemp(pattern.data()))
-            std::abort();
-        static std::string made = pattern;
-        std::atexit([] { std::filesystem::remove_all(made); });
-        return pattern + "/";
-    }();
-    return folder;
-}
-
-} // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     using namespace kelvo;
-    const std::string path = Folder() + "in.zip";
-    {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
-        out.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-    }
+    const std::string path = kelvo::fuzz::ScratchFolder() + "in.zip";
+    kelvo::fuzz::WriteInput(path, data, size);
     try {
         ZipReader zip(path);
         for (const ZipMember& member : zip.Members()) {
@@ -43,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         }
         if (!zip.Members().empty())
             try {
-                zip.Extract(zip.Members()[0], Folder() + "out", "pw");
+                zip.Extract(zip.Members()[0], kelvo::fuzz::ScratchFolder() + "out", "pw");
             } catch (const ZipError&) {
             }
     } catch (const ZipError&) {
