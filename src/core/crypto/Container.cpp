@@ -11,7 +11,6 @@
 #include <memory>
 #include <openssl/crypto.h>
 #include <openssl/evp.h>
-#include <openssl/kdf.h>
 #include <openssl/rand.h>
 #include <openssl/sha.h>
 #include <stdexcept>
