@@ -87,6 +87,21 @@ TEST_F(ZipReaderTest, ReadsArchivesOfInfoZipAnd7Zip) {
     ExpectSourceContent(folder + "/7z.zip", "7z pw");
 }
 
+TEST_F(ZipReaderTest, ReadsSplitSetsOfInfoZip) {
+    Peer({"/usr/bin/zip", "-q", "-r", "-0", "-s", "64k", folder + "/split.zip", "."});
+    EXPECT_TRUE(test::Exists(folder + "/split.z03")); // the noise spans several volumes
+    ExpectSourceContent(folder + "/split.zip");
+    Peer({"/usr/bin/zip", "-q", "-r", "-P", "pw", "-s", "64k", folder + "/crypt.zip", "."});
+    ExpectSourceContent(folder + "/crypt.zip", "pw");
+    ::unlink((folder + "/split.z02").c_str());
+    try {
+        ZipReader broken(folder + "/split.zip");
+        ADD_FAILURE() << "a set without a volume opened";
+    } catch (const ZipError& error) {
+        EXPECT_NE(std::string(error.what()).find("split.z02"), std::string::npos) << error.what();
+    }
+}
+
 TEST_F(ZipReaderTest, ReadsAnArchiveBehindAPrefix) {
     Peer({"/usr/bin/zip", "-q", "-r", folder + "/plain.zip", "."});
     const std::string stub(5000, '\x7f');

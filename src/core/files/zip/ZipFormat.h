@@ -11,6 +11,7 @@ namespace kelvo::zip {
 constexpr uint32_t kLocalHeader = 0x04034b50;
 constexpr uint32_t kCentralHeader = 0x02014b50;
 constexpr uint32_t kDataDescriptor = 0x08074b50;
+constexpr uint32_t kSplitSignature = 0x08074b50; // starts the first volume of a split set
 constexpr uint32_t kEndOfCentralDirectory = 0x06054b50;
 constexpr uint32_t kZip64EndOfCentralDirectory = 0x06064b50;
 constexpr uint32_t kZip64Locator = 0x07064b50;

@@ -1,5 +1,6 @@
 #include "files/zip/ZipReader.h"
 
+#include "files/zip/ChunkCompressor.h"
 #include "files/zip/ZipCrypto.h"
 #include "files/zip/ZipFormat.h"
 #include "platform/FileIO.h"
@@ -9,6 +10,7 @@
 #include <cstring>
 #include <ctime>
 #include <fcntl.h>
+#include <libdeflate.h>
 #include <memory>
 #include <optional>
 #include <sys/stat.h>
@@ -25,6 +27,8 @@ constexpr size_t kChunk = 256 * 1024;
 constexpr size_t kEndRecordSize = 22;
 constexpr size_t kCentralHeaderSize = 46;
 constexpr size_t kLocalHeaderSize = 30;
+// Members up to this size are inflated whole, which is fastest.
+constexpr uint64_t kWholeMember = 16u << 20;
 
 // Little-endian fields of a record already in memory, checked against its length.
 class Fields {
@@ -61,7 +65,7 @@ SystemTime FromDos(uint16_t time, uint16_t date) {
 }
 
 // The ZIP64 and timestamp fields of a central header's extra block.
-void ReadExtra(std::string_view extra, ZipMember& m, uint32_t& diskStart) {
+void ReadExtra(std::string_view extra, ZipMember& m) {
     Fields fields(extra);
     size_t at = 0;
     while (at + 4 <= extra.size()) {
@@ -76,8 +80,8 @@ void ReadExtra(std::string_view extra, ZipMember& m, uint32_t& diskStart) {
                 m.CompressedSize = values.U64(next), next += 8;
             if (m.LocalOffset == kMax32)
                 m.LocalOffset = values.U64(next), next += 8;
-            if (diskStart == kMax16)
-                diskStart = values.U32(next);
+            if (m.Disk == kMax16)
+                m.Disk = values.U32(next);
         } else if (id == kTimestampExtra && size >= 5 && (body[0] & 1)) {
             m.Modified = SystemTime(std::chrono::seconds(static_cast<int32_t>(values.U32(1))));
         }
@@ -85,53 +89,36 @@ void ReadExtra(std::string_view extra, ZipMember& m, uint32_t& diskStart) {
     }
 }
 
+std::string Undecodable(const ZipMember& m) {
+    return m.Encrypted ? "Wrong password, or the member " + m.Name + " is damaged"
+                       : "The archive is damaged: the member " + m.Name + " does not decompress";
+}
+
+// Creates folder and the folders above it.
+void MakeFolders(const std::string& folder) {
+    for (size_t at = folder.find('/', 1); at != std::string::npos; at = folder.find('/', at + 1)) {
+        const std::string part = folder.substr(0, at);
+        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+            throw ZipError("Cannot create the folder " + part + ": " + std::strerror(errno));
+    }
+    if (::mkdir(folder.c_str(), 0755) != 0 && errno != EEXIST)
+        throw ZipError("Cannot create the folder " + folder + ": " + std::strerror(errno));
+}
+
 } // namespace
 
-ZipReader::ZipReader(std::string path) : path_(std::move(path)) {
-    fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd_ < 0)
-        throw ZipError("Cannot open the archive " + path_ + ": " + std::strerror(errno));
-    struct stat info {};
-    if (::fstat(fd_, &info) != 0 || !S_ISREG(info.st_mode)) {
-        ::close(fd_);
-        throw ZipError("The archive " + path_ + " is no file");
-    }
-    fileSize_ = static_cast<uint64_t>(info.st_size);
-    try {
-        ReadDirectory();
-    } catch (...) {
-        ::close(fd_);
-        throw;
-    }
+ZipReader::ZipReader(std::string path) : input_(std::move(path)) {
+    ReadDirectory();
 }
 
-ZipReader::~ZipReader() {
-    ::close(fd_);
-}
-
-std::string ZipReader::ReadAt(uint64_t offset, uint64_t size) const {
-    if (offset > fileSize_ || size > fileSize_ - offset)
-        throw ZipError("The archive is damaged: data lies outside the file");
-    std::string data(static_cast<size_t>(size), '\0');
-    size_t done = 0;
-    while (done < data.size()) {
-        const ssize_t n =
-            ::pread(fd_, data.data() + done, data.size() - done, static_cast<off_t>(offset + done));
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw ZipError("Cannot read the archive " + path_);
-        done += static_cast<size_t>(n);
-    }
-    return data;
-}
-
-// Finds the end records from the back of the file; answers where the central
-// directory really lies (which may differ from what it states by a prefix).
-ZipReader::Location ZipReader::FindEnd(uint64_t& entries, uint64_t& statedOffset,
-                                       uint64_t& statedSize) {
-    const uint64_t window = std::min<uint64_t>(fileSize_, kEndRecordSize + 0xFFFF);
-    const std::string tail = ReadAt(fileSize_ - window, window);
+// Finds the end records from the back of the last volume, opens the volumes
+// before it, and answers where the central directory really lies (which may
+// differ from what it states by a prefix).
+ZipReader::Location ZipReader::FindEnd(uint64_t& entries, uint32_t& directoryDisk,
+                                       uint64_t& statedOffset) {
+    const uint64_t size = input_.Size();
+    const uint64_t window = std::min<uint64_t>(size, kEndRecordSize + 0xFFFF);
+    const std::string tail = input_.ReadAt(size - window, window);
     size_t at = std::string::npos;
     for (size_t i = tail.size() >= kEndRecordSize ? tail.size() - kEndRecordSize + 1 : 0; i-- > 0;)
         if (Fields(tail).U32(i) == kEndOfCentralDirectory) {
@@ -139,66 +126,80 @@ ZipReader::Location ZipReader::FindEnd(uint64_t& entries, uint64_t& statedOffset
             break;
         }
     if (at == std::string::npos)
-        throw ZipError("The file " + path_ + " is no ZIP archive");
+        throw ZipError("The file " + input_.Path() + " is no ZIP archive");
     const Fields end(std::string_view(tail).substr(at));
-    const uint64_t endOffset = fileSize_ - window + at;
+    const uint64_t endOffset = size - window + at;
+    uint32_t thisDisk = end.U16(4);
+    directoryDisk = end.U16(6);
     entries = end.U16(10);
-    statedSize = end.U32(12);
+    uint64_t statedSize = end.U32(12);
     statedOffset = end.U32(16);
     uint64_t directoryEnd = endOffset;
-    if (endOffset >= 20 && Fields(ReadAt(endOffset - 20, 20)).U32(0) == kZip64Locator) {
+    if (endOffset >= 20 && Fields(input_.ReadAt(endOffset - 20, 20)).U32(0) == kZip64Locator) {
         // The record itself sits right before the locator, whatever offset it states.
         if (endOffset < 20 + 56)
             throw ZipError("The archive is damaged: its ZIP64 end record is missing");
         const uint64_t recordOffset = endOffset - 20 - 56;
-        const std::string record = ReadAt(recordOffset, 56);
+        const std::string record = input_.ReadAt(recordOffset, 56);
         const Fields zip64(record);
         if (zip64.U32(0) != kZip64EndOfCentralDirectory)
             throw ZipError("The archive is damaged: its ZIP64 end record is missing");
+        thisDisk = zip64.U32(16);
+        directoryDisk = zip64.U32(20);
         entries = zip64.U64(32);
         statedSize = zip64.U64(40);
         statedOffset = zip64.U64(48);
         directoryEnd = recordOffset;
+    }
+    if (thisDisk > 0) {
+        input_.OpenSet(thisDisk);
+        directoryEnd += input_.LastVolumeStart();
     }
     if (statedSize > directoryEnd)
         throw ZipError("The archive is damaged: its central directory is larger than the file");
     return {directoryEnd - statedSize, statedSize};
 }
 
+ZipMember ZipReader::ReadCentralHeader(std::string_view data, size_t& at) const {
+    const Fields fields(data);
+    if (fields.U32(at) != kCentralHeader)
+        throw ZipError("The archive is damaged: its central directory is broken");
+    ZipMember m;
+    const uint16_t madeBy = fields.U16(at + 4);
+    m.Flags = fields.U16(at + 8);
+    m.Method = fields.U16(at + 10);
+    m.DosTime = fields.U16(at + 12);
+    m.DosDate = fields.U16(at + 14);
+    m.Modified = FromDos(m.DosTime, m.DosDate);
+    m.Crc = fields.U32(at + 16);
+    m.CompressedSize = fields.U32(at + 20);
+    m.Size = fields.U32(at + 24);
+    const uint16_t nameSize = fields.U16(at + 28), extraSize = fields.U16(at + 30),
+                   commentSize = fields.U16(at + 32);
+    m.Disk = fields.U16(at + 34);
+    const uint32_t external = fields.U32(at + 38);
+    m.LocalOffset = fields.U32(at + 42);
+    m.Name = std::string(fields.Slice(at + kCentralHeaderSize, nameSize));
+    ReadExtra(fields.Slice(at + kCentralHeaderSize + nameSize, extraSize), m);
+    m.Encrypted = m.Flags & kFlagEncrypted;
+    m.UnixMode = (madeBy >> 8) == 3 ? external >> 16 : 0;
+    at += kCentralHeaderSize + nameSize + extraSize + commentSize;
+    return m;
+}
+
 void ZipReader::ReadDirectory() {
-    uint64_t entries = 0, statedOffset = 0, statedSize = 0;
-    const Location directory = FindEnd(entries, statedOffset, statedSize);
-    prefix_ = static_cast<int64_t>(directory.offset) - static_cast<int64_t>(statedOffset);
+    uint64_t entries = 0, statedOffset = 0;
+    uint32_t directoryDisk = 0;
+    const Location directory = FindEnd(entries, directoryDisk, statedOffset);
+    prefix_ = static_cast<int64_t>(directory.offset) -
+              static_cast<int64_t>(input_.Locate(directoryDisk, statedOffset));
     if (entries > directory.size / kCentralHeaderSize)
         throw ZipError("The archive is damaged: it claims more members than it holds");
-    const std::string data = ReadAt(directory.offset, directory.size);
-    const Fields fields(data);
+    const std::string data = input_.ReadAt(directory.offset, directory.size);
     members_.reserve(static_cast<size_t>(entries));
     size_t at = 0;
-    for (uint64_t i = 0; i < entries; ++i) {
-        if (fields.U32(at) != kCentralHeader)
-            throw ZipError("The archive is damaged: its central directory is broken");
-        ZipMember m;
-        const uint16_t madeBy = fields.U16(at + 4);
-        m.Flags = fields.U16(at + 8);
-        m.Method = fields.U16(at + 10);
-        m.DosTime = fields.U16(at + 12);
-        m.Modified = FromDos(m.DosTime, fields.U16(at + 14));
-        m.Crc = fields.U32(at + 16);
-        m.CompressedSize = fields.U32(at + 20);
-        m.Size = fields.U32(at + 24);
-        const uint16_t nameSize = fields.U16(at + 28), extraSize = fields.U16(at + 30),
-                       commentSize = fields.U16(at + 32);
-        uint32_t diskStart = fields.U16(at + 34);
-        const uint32_t external = fields.U32(at + 38);
-        m.LocalOffset = fields.U32(at + 42);
-        m.Name = std::string(fields.Slice(at + kCentralHeaderSize, nameSize));
-        ReadExtra(fields.Slice(at + kCentralHeaderSize + nameSize, extraSize), m, diskStart);
-        m.Encrypted = m.Flags & kFlagEncrypted;
-        m.UnixMode = (madeBy >> 8) == 3 ? external >> 16 : 0;
-        at += kCentralHeaderSize + nameSize + extraSize + commentSize;
-        members_.push_back(std::move(m));
-    }
+    for (uint64_t i = 0; i < entries; ++i)
+        members_.push_back(ReadCentralHeader(data, at));
 }
 
 const ZipMember* ZipReader::Find(std::string_view name) const {
@@ -209,62 +210,56 @@ const ZipMember* ZipReader::Find(std::string_view name) const {
 }
 
 uint64_t ZipReader::DataOffset(const ZipMember& m) const {
-    const int64_t local = static_cast<int64_t>(m.LocalOffset) + prefix_;
+    const int64_t local = static_cast<int64_t>(input_.Locate(m.Disk, m.LocalOffset)) + prefix_;
     if (local < 0)
         throw ZipError("The archive is damaged: a member lies before its start");
-    const std::string header = ReadAt(static_cast<uint64_t>(local), kLocalHeaderSize);
+    const std::string header = input_.ReadAt(static_cast<uint64_t>(local), kLocalHeaderSize);
     const Fields fields(header);
     if (fields.U32(0) != kLocalHeader)
         throw ZipError("The archive is damaged: the member " + m.Name + " is missing");
     const uint64_t data =
         static_cast<uint64_t>(local) + kLocalHeaderSize + fields.U16(26) + fields.U16(28);
-    if (data > fileSize_ || m.CompressedSize > fileSize_ - data)
+    if (data > input_.Size() || m.CompressedSize > input_.Size() - data)
         throw ZipError("The archive is damaged: the member " + m.Name + " ends after the file");
     return data;
 }
 
+std::string ZipReader::ReadRaw(const ZipMember& member, uint64_t at, uint64_t size) const {
+    if (at > member.CompressedSize || size > member.CompressedSize - at)
+        throw ZipError("The archive is damaged: the member " + member.Name + " is too short");
+    return input_.ReadAt(DataOffset(member) + at, size);
+}
+
+bool ZipReader::PasswordFits(const ZipMember& m, const std::string& password) const {
+    if (!m.Encrypted)
+        return password.empty();
+    if (m.CompressedSize < ZipCrypto::kHeaderSize)
+        return false;
+    std::string header = ReadRaw(m, 0, ZipCrypto::kHeaderSize);
+    ZipCrypto crypto(password);
+    crypto.Decrypt(reinterpret_cast<uint8_t*>(header.data()), header.size());
+    // The last header byte is the CRC's high byte, or with a data descriptor
+    // the high byte of the DOS time.
+    const uint8_t expected = (m.Flags & kFlagDataDescriptor) ? static_cast<uint8_t>(m.DosTime >> 8)
+                                                             : static_cast<uint8_t>(m.Crc >> 24);
+    return static_cast<uint8_t>(header.back()) == expected;
+}
+
+// Streams the member through zlib, for members too large to hold whole.
 template <typename Sink>
-void ZipReader::Inflate(const ZipMember& m, const std::string& password, Sink&& sink) const {
-    if (m.Method != kMethodStore && m.Method != kMethodDeflate)
-        throw ZipError("The member " + m.Name + " uses a compression method not supported");
-    uint64_t offset = DataOffset(m), remaining = m.CompressedSize;
-    std::optional<ZipCrypto> crypto;
-    if (m.Encrypted) {
-        if (remaining < ZipCrypto::kHeaderSize)
-            throw ZipError("The archive is damaged: the member " + m.Name + " is too short");
-        crypto.emplace(password);
-        std::string header = ReadAt(offset, ZipCrypto::kHeaderSize);
-        crypto->Decrypt(reinterpret_cast<uint8_t*>(header.data()), header.size());
-        // The last header byte is the CRC's high byte, or with a data descriptor
-        // the high byte of the DOS time: a first test of the password.
-        const uint8_t expected = (m.Flags & kFlagDataDescriptor)
-                                     ? static_cast<uint8_t>(m.DosTime >> 8)
-                                     : static_cast<uint8_t>(m.Crc >> 24);
-        if (static_cast<uint8_t>(header.back()) != expected)
-            throw ZipError("Wrong password for " + m.Name);
-        offset += ZipCrypto::kHeaderSize;
-        remaining -= ZipCrypto::kHeaderSize;
-    }
+void ZipReader::InflateStream(const ZipMember& m, uint64_t offset, uint64_t remaining,
+                              ZipCrypto* crypto, Sink&& emit) const {
     z_stream z{};
     const bool deflate = m.Method == kMethodDeflate;
     if (deflate && inflateInit2(&z, -15) != Z_OK)
         throw ZipError("Cannot start decompressing " + m.Name);
     std::unique_ptr<z_stream, int (*)(z_stream*)> guard(deflate ? &z : nullptr, inflateEnd);
     auto output = std::make_unique<uint8_t[]>(kChunk);
-    uLong crc = crc32(0, nullptr, 0);
-    uint64_t produced = 0;
-    auto emit = [&](const uint8_t* data, size_t size) {
-        produced += size;
-        if (produced > m.Size)
-            throw ZipError("The archive is damaged: the member " + m.Name +
-                           " is larger than stated");
-        crc = crc32(crc, data, static_cast<uInt>(size));
-        sink(data, size);
-    };
+    std::string input;
     bool streamEnd = !deflate;
     while (remaining > 0 || (deflate && !streamEnd)) {
         const uint64_t take = std::min<uint64_t>(remaining, kChunk);
-        std::string input = ReadAt(offset, take);
+        input = input_.ReadAt(offset, take);
         offset += take;
         remaining -= take;
         if (crypto)
@@ -280,17 +275,58 @@ void ZipReader::Inflate(const ZipMember& m, const std::string& password, Sink&& 
             z.avail_out = static_cast<uInt>(kChunk);
             const int result = ::inflate(&z, Z_NO_FLUSH);
             if (result != Z_OK && result != Z_STREAM_END && !(result == Z_BUF_ERROR && take == 0))
-                throw ZipError(m.Encrypted
-                                   ? "Wrong password, or the member " + m.Name + " is damaged"
-                                   : "The archive is damaged: the member " + m.Name +
-                                         " does not decompress");
+                throw ZipError(Undecodable(m));
             emit(output.get(), kChunk - z.avail_out);
             streamEnd = result == Z_STREAM_END;
         } while (z.avail_out == 0 && !streamEnd);
         if (!streamEnd && take == 0)
             throw ZipError("The archive is damaged: the member " + m.Name + " ends early");
     }
-    if (produced != m.Size || static_cast<uint32_t>(crc) != m.Crc)
+}
+
+template <typename Sink>
+void ZipReader::Inflate(const ZipMember& m, const std::string& password, Sink&& sink) const {
+    if (m.Method != kMethodStore && m.Method != kMethodDeflate)
+        throw ZipError("The member " + m.Name + " uses a compression method not supported");
+    uint64_t offset = DataOffset(m), remaining = m.CompressedSize;
+    std::optional<ZipCrypto> crypto;
+    if (m.Encrypted) {
+        if (!PasswordFits(m, password))
+            throw ZipError("Wrong password for " + m.Name);
+        crypto.emplace(password);
+        std::string header = input_.ReadAt(offset, ZipCrypto::kHeaderSize);
+        crypto->Decrypt(reinterpret_cast<uint8_t*>(header.data()), header.size());
+        offset += ZipCrypto::kHeaderSize;
+        remaining -= ZipCrypto::kHeaderSize;
+    }
+    uint32_t crc = 0;
+    uint64_t produced = 0;
+    auto emit = [&](const uint8_t* data, size_t size) {
+        produced += size;
+        if (produced > m.Size)
+            throw ZipError("The archive is damaged: the member " + m.Name +
+                           " is larger than stated");
+        crc = Crc32(crc, data, size);
+        sink(data, size);
+    };
+    if (m.Method == kMethodDeflate && m.Size <= kWholeMember && remaining <= kWholeMember) {
+        std::string input = input_.ReadAt(offset, remaining);
+        if (crypto)
+            crypto->Decrypt(reinterpret_cast<uint8_t*>(input.data()), input.size());
+        std::vector<uint8_t> output(static_cast<size_t>(m.Size));
+        thread_local std::unique_ptr<libdeflate_decompressor, void (*)(libdeflate_decompressor*)>
+            decompressor(libdeflate_alloc_decompressor(), libdeflate_free_decompressor);
+        if (!decompressor)
+            throw std::bad_alloc();
+        if (libdeflate_deflate_decompress(decompressor.get(), input.data(), input.size(),
+                                          output.data(), output.size(),
+                                          nullptr) != LIBDEFLATE_SUCCESS)
+            throw ZipError(Undecodable(m));
+        emit(output.data(), output.size());
+    } else {
+        InflateStream(m, offset, remaining, crypto ? &*crypto : nullptr, emit);
+    }
+    if (produced != m.Size || crc != m.Crc)
         throw ZipError(m.Encrypted
                            ? "Wrong password for " + m.Name
                            : "The member " + m.Name + " is damaged: its CRC does not match");
@@ -307,8 +343,10 @@ void ZipReader::Extract(const ZipMember& member, const std::string& target,
             if (::write(out, data, size) != static_cast<ssize_t>(size))
                 throw ZipError("Cannot write " + target + ": " + std::strerror(errno));
         });
-        if (member.UnixMode & 07777)
-            ::fchmod(out, member.UnixMode & 07777);
+        ::fchmod(out, (member.UnixMode & 07777) ? member.UnixMode & 07777 : 0644);
+        const timespec times[2] = {{0, UTIME_OMIT},
+                                   {std::chrono::system_clock::to_time_t(member.Modified), 0}};
+        ::futimens(out, times);
         if (::close(out) != 0)
             throw ZipError("Cannot write " + target);
     } catch (...) {
@@ -332,6 +370,22 @@ std::string ZipReader::Read(const ZipMember& member, const std::string& password
         data.append(reinterpret_cast<const char*>(bytes), size);
     });
     return data;
+}
+
+void ZipReader::ExtractAll(const std::string& folder, const std::string& password) const {
+    for (const ZipMember& member : members_)
+        if (!IsSafeMemberName(member.Name))
+            throw ZipError("The archive holds a member that would leave its folder: " +
+                           member.Name);
+    for (const ZipMember& member : members_) {
+        const std::string target = folder + "/" + member.Name;
+        if (member.IsFolder()) {
+            MakeFolders(target);
+            continue;
+        }
+        MakeFolders(target.substr(0, target.rfind('/')));
+        Extract(member, target, password);
+    }
 }
 
 bool IsSafeMemberName(std::string_view name) {

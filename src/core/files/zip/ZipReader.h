@@ -1,19 +1,15 @@
 #pragma once
 
 #include "app/DateTime.h"
+#include "files/zip/ZipError.h"
+#include "files/zip/ZipVolumeReader.h"
 
 #include <cstdint>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kelvo {
-
-// An archive that cannot be read as it claims: the text says what is wrong.
-struct ZipError : std::runtime_error {
-    using std::runtime_error::runtime_error;
-};
 
 struct ZipMember {
     std::string Name;
@@ -23,20 +19,19 @@ struct ZipMember {
     SystemTime Modified{};
     uint32_t UnixMode = 0; // 0 when the archive was not made on a Unix system
     bool Encrypted = false;
+    uint32_t Disk = 0;        // volume of the local header
     uint64_t LocalOffset = 0; // as the central directory states it
-    uint16_t DosTime = 0;
+    uint16_t DosTime = 0, DosDate = 0;
     bool IsFolder() const { return !Name.empty() && Name.back() == '/'; }
 };
 
-// Reads a ZIP archive, also one with a prefix such as a self-extracting stub.
-// Every offset and size is checked against the file; a member inflates to its
-// stated size at the most, and its CRC is verified.
+// Reads a ZIP archive: one file, one with a prefix such as a self-extracting
+// stub, or a split set given by its last volume. Every offset and size is
+// checked against the file; a member inflates to its stated size at the most,
+// and its CRC is verified. Reads may come from several threads at once.
 class ZipReader {
 public:
     explicit ZipReader(std::string path);
-    ~ZipReader();
-    ZipReader(const ZipReader&) = delete;
-    ZipReader& operator=(const ZipReader&) = delete;
 
     const std::vector<ZipMember>& Members() const { return members_; }
     // By exact name; none when absent.
@@ -47,21 +42,29 @@ public:
     // Into memory; refused for members larger than limit.
     std::string Read(const ZipMember& member, const std::string& password = {},
                      uint64_t limit = 256u << 20) const;
+    // Every member below folder, with its folders, modes and times. Names that
+    // would leave the folder are refused before anything is written.
+    void ExtractAll(const std::string& folder, const std::string& password = {}) const;
+    // size bytes of the member's stored (compressed, maybe encrypted) data from at.
+    std::string ReadRaw(const ZipMember& member, uint64_t at, uint64_t size) const;
+    // Whether password opens the member (its check byte; 1 in 256 wrong ones pass).
+    bool PasswordFits(const ZipMember& member, const std::string& password) const;
 
 private:
     struct Location {
         uint64_t offset, size;
     };
     void ReadDirectory();
-    Location FindEnd(uint64_t& entries, uint64_t& directoryOffset, uint64_t& directorySize);
-    std::string ReadAt(uint64_t offset, uint64_t size) const;
+    Location FindEnd(uint64_t& entries, uint32_t& directoryDisk, uint64_t& statedOffset);
+    ZipMember ReadCentralHeader(std::string_view data, size_t& at) const;
     uint64_t DataOffset(const ZipMember& member) const;
     template <typename Sink>
     void Inflate(const ZipMember& member, const std::string& password, Sink&& sink) const;
+    template <typename Sink>
+    void InflateStream(const ZipMember& member, uint64_t offset, uint64_t remaining,
+                       class ZipCrypto* crypto, Sink&& emit) const;
 
-    std::string path_;
-    int fd_ = -1;
-    uint64_t fileSize_ = 0;
+    ZipVolumeReader input_;
     int64_t prefix_ = 0; // bytes before the archive proper
     std::vector<ZipMember> members_;
 };

@@ -1,17 +1,10 @@
 #include "files/zip/ZipWriter.h"
 
+#include "files/zip/ChunkCompressor.h"
 #include "files/zip/ZipCrypto.h"
-#include "platform/FileIO.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fcntl.h>
-#include <memory>
-#include <optional>
 #include <stdexcept>
 #include <sys/stat.h>
-#include <unistd.h>
-#include <zlib.h>
 
 namespace kelvo {
 
@@ -19,9 +12,9 @@ using namespace zip;
 
 namespace {
 
-constexpr size_t kChunk = 256 * 1024;
 // Past this many bytes a member's sizes may not fit 32 bits once compressed.
 constexpr uint64_t kBigMember = 0xFF000000ull;
+constexpr size_t kLargestEndRecords = 56 + 20 + 22;
 
 bool IsAscii(std::string_view text) {
     for (char c : text)
@@ -30,306 +23,231 @@ bool IsAscii(std::string_view text) {
     return true;
 }
 
-std::runtime_error IoError(const std::string& what, const std::string& path) {
-    return std::runtime_error(what + " " + path + ": " + std::strerror(errno));
-}
-
-int64_t UnixSeconds(SystemTime when) {
-    return std::chrono::duration_cast<std::chrono::seconds>(when.time_since_epoch()).count();
+int Percent(uint64_t done, uint64_t total) {
+    return total == 0 ? 100 : static_cast<int>(std::min<uint64_t>(100, done * 100 / total));
 }
 
 } // namespace
 
-ZipWriter::ZipWriter(std::string path, std::string password)
-    : path_(std::move(path)), password_(std::move(password)) {
-    temporary_ = path_ + ".part-" + std::to_string(::getpid());
-    fd_ = ::open(temporary_.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0)
-        throw IoError("Cannot create the archive", temporary_);
+ZipWriter::ZipWriter(std::string path, ZipWriterSettings settings)
+    : path_(std::move(path)), settings_(std::move(settings)) {}
+
+ZipWriter::ZipWriter(std::string path, std::string password) : path_(std::move(path)) {
+    settings_.Password = std::move(password);
 }
 
-ZipWriter::~ZipWriter() {
-    if (fd_ >= 0)
-        ::close(fd_);
-    if (!finished_)
-        ::unlink(temporary_.c_str());
-}
+ZipWriter::~ZipWriter() = default;
 
-void ZipWriter::Write(const void* data, size_t size) {
-    const auto* bytes = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = ::write(fd_, bytes, size);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            throw IoError("Cannot write the archive", path_);
-        bytes += n;
-        size -= static_cast<size_t>(n);
-        position_ += static_cast<uint64_t>(n);
-    }
-}
-
-void ZipWriter::WriteAt(uint64_t offset, const std::string& data) {
-    if (::pwrite(fd_, data.data(), data.size(), static_cast<off_t>(offset)) !=
-        static_cast<ssize_t>(data.size()))
-        throw IoError("Cannot write the archive", path_);
+void ZipWriter::Queue(ZipQueued member) {
+    if (finished_)
+        throw std::logic_error("the archive is finished");
+    const std::string& name = member.Info.Name;
+    if (name.empty() || name.size() > kMax16)
+        throw ZipError("Cannot store the name \"" + name + "\" in an archive");
+    queue_.push_back(std::move(member));
 }
 
 void ZipWriter::AddFile(const std::string& source, std::string name, int level) {
-    const int fd = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        throw IoError("Cannot open", source);
+    ZipQueued member;
+    member.What = ZipQueued::Kind::File;
+    member.Info = {std::move(name), {}, 0, level};
+    member.Source = source;
     struct stat info {};
-    ::fstat(fd, &info);
-    ZipMemberInfo member{std::move(name), SystemTime(std::chrono::seconds(info.st_mtim.tv_sec)),
-                         static_cast<uint32_t>(info.st_mode), level};
-    try {
-        Add(member, static_cast<uint64_t>(info.st_size), [&](uint8_t* buffer, size_t capacity) {
-            ssize_t n;
-            do
-                n = ::read(fd, buffer, capacity);
-            while (n < 0 && errno == EINTR);
-            if (n < 0)
-                throw IoError("Cannot read", source);
-            return static_cast<size_t>(n);
-        });
-    } catch (...) {
-        ::close(fd);
-        throw;
-    }
-    ::close(fd);
+    if (::stat(source.c_str(), &info) == 0)
+        member.SizeHint = static_cast<uint64_t>(info.st_size);
+    Queue(std::move(member));
 }
 
 void ZipWriter::AddData(std::string_view data, const ZipMemberInfo& info) {
-    size_t at = 0;
-    Add(info, data.size(), [&](uint8_t* buffer, size_t capacity) {
-        const size_t n = std::min(capacity, data.size() - at);
-        std::memcpy(buffer, data.data() + at, n);
-        at += n;
-        return n;
-    });
+    ZipQueued member;
+    member.Info = info;
+    member.Bytes = data;
+    member.SizeHint = data.size();
+    Queue(std::move(member));
 }
 
 void ZipWriter::AddFolder(const ZipMemberInfo& info) {
-    ZipMemberInfo folder = info;
-    if (folder.Name.empty() || folder.Name.back() != '/')
-        folder.Name += '/';
-    folder.Level = 0;
-    folder.UnixMode = (folder.UnixMode & 07777) | 040000;
-    Add(folder, 0, [](uint8_t*, size_t) { return size_t{0}; });
+    ZipQueued member;
+    member.What = ZipQueued::Kind::Folder;
+    member.Info = info;
+    if (member.Info.Name.empty() || member.Info.Name.back() != '/')
+        member.Info.Name += '/';
+    member.Info.Level = 0;
+    member.Info.UnixMode = (info.UnixMode & 07777) | 040000;
+    Queue(std::move(member));
 }
 
-std::string ZipWriter::LocalHeader(const Member& m) const {
-    std::string extra;
-    if (m.bigSizes) {
-        Put16(extra, kZip64Extra);
-        Put16(extra, 16);
-        Put64(extra, m.size);
-        Put64(extra, m.compressed);
-    }
-    Put16(extra, kTimestampExtra);
-    Put16(extra, 5);
-    extra += '\x01'; // modification time present
-    Put32(extra, static_cast<uint32_t>(UnixSeconds(m.info.Modified)));
-    std::string header;
-    Put32(header, kLocalHeader);
-    Put16(header, m.bigSizes ? 45 : 20);
-    Put16(header, m.flags);
-    Put16(header, m.method);
-    Put16(header, m.dos.time);
-    Put16(header, m.dos.date);
-    const bool described = m.flags & kFlagDataDescriptor;
-    Put32(header, described ? 0 : m.crc);
-    Put32(header, described ? 0 : m.bigSizes ? kMax32 : static_cast<uint32_t>(m.compressed));
-    Put32(header, described ? 0 : m.bigSizes ? kMax32 : static_cast<uint32_t>(m.size));
-    Put16(header, static_cast<uint16_t>(m.info.Name.size()));
-    Put16(header, static_cast<uint16_t>(extra.size()));
-    return header + m.info.Name + extra;
+void ZipWriter::AddRaw(const ZipReader& reader, const ZipMember& stored) {
+    ZipQueued member;
+    member.What = ZipQueued::Kind::Raw;
+    member.Info = {stored.Name, stored.Modified, stored.UnixMode ? stored.UnixMode : 0100644, 0};
+    member.From = &reader;
+    member.Stored = stored;
+    member.SizeHint = stored.CompressedSize;
+    Queue(std::move(member));
 }
 
-void ZipWriter::Add(const ZipMemberInfo& info, uint64_t sizeHint, const Reader& read) {
-    if (finished_)
-        throw std::logic_error("the archive is finished");
-    if (info.Name.empty() || info.Name.size() > kMax16)
-        throw std::runtime_error("Cannot store the name \"" + info.Name + "\" in an archive");
-    Member m;
-    m.info = info;
-    m.offset = position_;
-    m.dos = ToDosTime(info.Modified);
-    m.method = info.Level > 0 ? kMethodDeflate : kMethodStore;
-    m.bigSizes = forceZip64_ || sizeHint >= kBigMember;
-    if (!IsAscii(info.Name))
-        m.flags |= kFlagUtf8;
-    const bool encrypted = !password_.empty() && info.Name.back() != '/';
-    if (encrypted)
-        m.flags |= kFlagEncrypted | kFlagDataDescriptor;
-    const std::string header = LocalHeader(m);
-    Write(header.data(), header.size());
-    Compress(m, read);
-    Finalize(m, header.size());
-    members_.push_back(std::move(m));
-}
-
-void ZipWriter::Compress(Member& m, const Reader& read) {
-    std::optional<ZipCrypto> crypto;
-    if (m.flags & kFlagEncrypted) {
-        crypto.emplace(password_);
-        // With a data descriptor readers check against the time, not the CRC.
-        const auto header = crypto->MakeHeader(static_cast<uint8_t>(m.dos.time >> 8));
-        Write(header.data(), header.size());
-        m.compressed += header.size();
-    }
-    auto emit = [&](uint8_t* data, size_t size) {
-        if (crypto)
-            crypto->Encrypt(data, size);
-        Write(data, size);
-        m.compressed += size;
-    };
-    auto input = std::make_unique<uint8_t[]>(kChunk);
-    auto output = std::make_unique<uint8_t[]>(kChunk);
-    z_stream z{};
-    const bool deflate = m.method == kMethodDeflate;
-    if (deflate && deflateInit2(&z, m.info.Level, Z_DEFLATED, -15, 8, Z_DEFAULT_STRATEGY) != Z_OK)
-        throw std::runtime_error("Cannot start compressing " + m.info.Name);
-    std::unique_ptr<z_stream, int (*)(z_stream*)> guard(deflate ? &z : nullptr, deflateEnd);
-    uLong crc = crc32(0, nullptr, 0);
-    bool end = false;
-    while (!end) {
-        const size_t n = read(input.get(), kChunk);
-        end = n == 0;
-        crc = crc32(crc, input.get(), static_cast<uInt>(n));
-        m.size += n;
-        if (!deflate) {
-            emit(input.get(), n);
-            continue;
+// Writes the local header of the member the chunk starts. When the chunk is
+// the whole member its final values are known now; otherwise the header is
+// patched at the end, or (encrypted, whose header cannot be rewritten) a data
+// descriptor follows the data.
+void ZipWriter::Begin(const ZipChunk& chunk) {
+    const ZipQueued& queued = queue_[chunk.Member];
+    const bool whole = chunk.First && chunk.Last;
+    EntryRecord e;
+    e.Name = queued.Info.Name;
+    e.Modified = chunk.Modified;
+    e.UnixMode = chunk.UnixMode;
+    e.Dos = ToDosTime(e.Modified);
+    if (!IsAscii(e.Name))
+        e.Flags |= kFlagUtf8;
+    crypto_.reset();
+    if (queued.What == ZipQueued::Kind::Raw) {
+        const ZipMember& s = queued.Stored;
+        e.Method = s.Method;
+        e.Flags = s.Flags & (kFlagEncrypted | kFlagUtf8);
+        if (s.Encrypted)
+            e.Flags |= s.Flags & kFlagDataDescriptor; // its check byte depends on it
+        e.Dos = {s.DosTime, s.DosDate};
+        e.Crc = s.Crc;
+        e.Compressed = s.CompressedSize;
+        e.Size = s.Size;
+        e.BigSizes = forceZip64_ || s.Size >= kMax32 || s.CompressedSize >= kMax32;
+        currentKnown_ = true;
+    } else {
+        e.Method = queued.Info.Level > 0 && queued.What != ZipQueued::Kind::Folder ? kMethodDeflate
+                                                                                   : kMethodStore;
+        e.BigSizes = forceZip64_ || queued.SizeHint >= kBigMember ||
+                     (whole && (chunk.InputSize >= kMax32 || chunk.Data.size() >= kMax32));
+        const bool encrypt = !settings_.Password.empty() && queued.What != ZipQueued::Kind::Folder;
+        if (encrypt)
+            e.Flags |= kFlagEncrypted | (whole ? 0 : kFlagDataDescriptor);
+        currentKnown_ = whole;
+        if (whole) {
+            e.Crc = chunk.Crc;
+            e.Size = chunk.InputSize;
+            e.Compressed = chunk.Data.size() + (encrypt ? ZipCrypto::kHeaderSize : 0);
         }
-        z.next_in = input.get();
-        z.avail_in = static_cast<uInt>(n);
-        do {
-            z.next_out = output.get();
-            z.avail_out = static_cast<uInt>(kChunk);
-            ::deflate(&z, end ? Z_FINISH : Z_NO_FLUSH);
-            emit(output.get(), kChunk - z.avail_out);
-        } while (z.avail_out == 0);
     }
-    m.crc = static_cast<uint32_t>(crc);
+    e.At = out_->WriteRecord(LocalHeader(e));
+    if ((e.Flags & kFlagEncrypted) && queued.What != ZipQueued::Kind::Raw) {
+        crypto_ = std::make_unique<ZipCrypto>(settings_.Password);
+        // Readers check this byte: the CRC's high byte, or with a data
+        // descriptor the DOS time's.
+        const auto check = static_cast<uint8_t>(whole ? e.Crc >> 24 : e.Dos.time >> 8);
+        const auto header = crypto_->MakeHeader(check);
+        out_->Write(header.data(), header.size());
+    }
+    if (!currentKnown_) {
+        e.Compressed = crypto_ ? ZipCrypto::kHeaderSize : 0;
+        e.Size = 0;
+        e.Crc = 0;
+    }
+    entries_.push_back(std::move(e));
 }
 
-void ZipWriter::Finalize(Member& m, size_t headerSize) {
-    if (m.flags & kFlagDataDescriptor) {
-        std::string descriptor;
-        Put32(descriptor, kDataDescriptor);
-        Put32(descriptor, m.crc);
-        if (m.bigSizes) {
-            Put64(descriptor, m.compressed);
-            Put64(descriptor, m.size);
-        } else {
-            Put32(descriptor, static_cast<uint32_t>(m.compressed));
-            Put32(descriptor, static_cast<uint32_t>(m.size));
-        }
-        Write(descriptor.data(), descriptor.size());
+void ZipWriter::Append(ZipChunk& chunk) {
+    if (crypto_)
+        crypto_->Encrypt(chunk.Data.data(), chunk.Data.size());
+    out_->Write(chunk.Data.data(), chunk.Data.size());
+    if (currentKnown_)
+        return;
+    EntryRecord& e = entries_.back();
+    e.Crc = Crc32Combine(e.Crc, chunk.Crc, chunk.InputSize);
+    e.Size += chunk.InputSize;
+    e.Compressed += chunk.Data.size();
+}
+
+void ZipWriter::End() {
+    EntryRecord& e = entries_.back();
+    if (e.Flags & kFlagDataDescriptor) {
+        out_->WriteRecord(DataDescriptor(e));
         return;
     }
-    if (!m.bigSizes && (m.size >= kMax32 || m.compressed >= kMax32))
-        throw std::runtime_error("The member " + m.info.Name + " grew past 4 GiB unexpectedly");
-    const std::string header = LocalHeader(m); // now with the real CRC and sizes
-    if (header.size() != headerSize)
-        throw std::logic_error("local header changed size");
-    WriteAt(m.offset, header);
+    if (currentKnown_)
+        return;
+    if (!e.BigSizes && (e.Size >= kMax32 || e.Compressed >= kMax32))
+        throw ZipError("The member " + e.Name + " grew past 4 GiB while it was read");
+    out_->Patch(e.At, LocalHeader(e)); // same length, now with the real CRC and sizes
 }
 
-std::string ZipWriter::CentralHeader(const Member& m) const {
-    const bool bigSize = m.bigSizes || m.size >= kMax32 || m.compressed >= kMax32;
-    const bool bigOffset = forceZip64_ || m.offset >= kMax32;
-    std::string zip64;
-    if (bigSize) {
-        Put64(zip64, m.size);
-        Put64(zip64, m.compressed);
+void ZipWriter::WriteDirectory(ZipResult& result) {
+    DirectoryFacts facts;
+    facts.Count = entries_.size();
+    facts.ForceZip64 = forceZip64_;
+    bool first = true;
+    for (const EntryRecord& e : entries_) {
+        const ZipPosition at = out_->WriteRecord(CentralHeader(e, forceZip64_));
+        if (first)
+            facts.Start = at;
+        first = false;
+        facts.Size += CentralHeader(e, forceZip64_).size();
+        facts.CountOnLastDisk = at.Disk == facts.LastDisk ? facts.CountOnLastDisk + 1 : 1;
+        facts.LastDisk = at.Disk;
+        result.Compressed += e.Compressed;
+        result.Original += e.Size;
     }
-    if (bigOffset)
-        Put64(zip64, m.offset);
-    std::string extra;
-    if (!zip64.empty()) {
-        Put16(extra, kZip64Extra);
-        Put16(extra, static_cast<uint16_t>(zip64.size()));
-        extra += zip64;
-    }
-    Put16(extra, kTimestampExtra);
-    Put16(extra, 5);
-    extra += '\x01';
-    Put32(extra, static_cast<uint32_t>(UnixSeconds(m.info.Modified)));
-    const uint16_t version = zip64.empty() ? 20 : 45;
-    std::string header;
-    Put32(header, kCentralHeader);
-    Put16(header, kMadeByUnix | 45);
-    Put16(header, version);
-    Put16(header, m.flags);
-    Put16(header, m.method);
-    Put16(header, m.dos.time);
-    Put16(header, m.dos.date);
-    Put32(header, m.crc);
-    Put32(header, bigSize ? kMax32 : static_cast<uint32_t>(m.compressed));
-    Put32(header, bigSize ? kMax32 : static_cast<uint32_t>(m.size));
-    Put16(header, static_cast<uint16_t>(m.info.Name.size()));
-    Put16(header, static_cast<uint16_t>(extra.size()));
-    Put16(header, 0); // comment
-    Put16(header, 0); // disk
-    Put16(header, 0); // internal attributes
-    const bool folder = m.info.Name.back() == '/';
-    Put32(header, (m.info.UnixMode << 16) | (folder ? 0x10 : 0));
-    Put32(header, bigOffset ? kMax32 : static_cast<uint32_t>(m.offset));
-    return header + m.info.Name + extra;
+    out_->Reserve(kLargestEndRecords);
+    if (first)
+        facts.Start = out_->Position();
+    if (out_->Disk() != facts.LastDisk)
+        facts.CountOnLastDisk = 0;
+    facts.LastDisk = out_->Disk();
+    out_->WriteRecord(EndRecords(facts, out_->Position().Offset));
+    result.Members = entries_.size();
 }
 
-std::string ZipWriter::EndRecords(uint64_t directoryOffset, uint64_t directorySize) const {
-    const uint64_t count = members_.size();
-    const bool zip64 =
-        forceZip64_ || count >= kMax16 || directoryOffset >= kMax32 || directorySize >= kMax32;
-    std::string end;
-    if (zip64) {
-        const uint64_t recordOffset = directoryOffset + directorySize;
-        Put32(end, kZip64EndOfCentralDirectory);
-        Put64(end, 44); // size of the rest of the record
-        Put16(end, kMadeByUnix | 45);
-        Put16(end, 45);
-        Put32(end, 0); // this disk
-        Put32(end, 0); // disk of the central directory
-        Put64(end, count);
-        Put64(end, count);
-        Put64(end, directorySize);
-        Put64(end, directoryOffset);
-        Put32(end, kZip64Locator);
-        Put32(end, 0);
-        Put64(end, recordOffset);
-        Put32(end, 1); // disks in all
+ZipResult ZipWriter::Finish(ZipProgress* progress) {
+    if (finished_)
+        throw std::logic_error("the archive is finished");
+    ZipVolumeWriter out(path_, settings_.VolumeSize, settings_.Prefix);
+    out_ = &out;
+    struct Detach {
+        ZipVolumeWriter*& out;
+        ~Detach() { out = nullptr; }
+    } detach{out_};
+    entries_.clear();
+    uint64_t total = 0, done = 0;
+    for (const ZipQueued& member : queue_)
+        total += member.SizeHint;
+    ZipResult result;
+    {
+        ZipPipeline pipeline(queue_, settings_.Threads);
+        while (auto chunk = pipeline.Next()) {
+            if (progress && progress->StopRequested())
+                throw ZipCancelled();
+            const ZipQueued& queued = queue_[chunk->Member];
+            if (chunk->Skipped) {
+                if (progress)
+                    progress->Skipped(queued.Source, chunk->Error);
+                continue;
+            }
+            if (!chunk->Error.empty())
+                throw ZipError(chunk->Error);
+            if (chunk->First) {
+                if (progress)
+                    progress->MemberStarted(queued.Info.Name);
+                Begin(*chunk);
+            }
+            Append(*chunk);
+            if (chunk->Last)
+                End();
+            const uint64_t step =
+                queued.What == ZipQueued::Kind::Raw ? chunk->Data.size() : chunk->InputSize;
+            done += step;
+            if (progress)
+                progress->Advanced(step, Percent(done, total));
+        }
     }
-    Put32(end, kEndOfCentralDirectory);
-    Put16(end, 0);
-    Put16(end, 0);
-    Put16(end, zip64 ? kMax16 : static_cast<uint16_t>(count));
-    Put16(end, zip64 ? kMax16 : static_cast<uint16_t>(count));
-    Put32(end, zip64 ? kMax32 : static_cast<uint32_t>(directorySize));
-    Put32(end, zip64 ? kMax32 : static_cast<uint32_t>(directoryOffset));
-    Put16(end, 0); // comment
-    return end;
-}
-
-void ZipWriter::Finish() {
-    const uint64_t directoryOffset = position_;
-    std::string directory;
-    for (const Member& member : members_)
-        directory += CentralHeader(member);
-    Write(directory.data(), directory.size());
-    const std::string end = EndRecords(directoryOffset, directory.size());
-    Write(end.data(), end.size());
-    if (::fsync(fd_) != 0 || ::close(fd_) != 0) {
-        fd_ = -1;
-        throw IoError("Cannot write the archive", path_);
+    WriteDirectory(result);
+    result.Volumes = out.Commit();
+    for (const std::string& volume : result.Volumes) {
+        struct stat info {};
+        if (::stat(volume.c_str(), &info) == 0)
+            result.ArchiveSize += static_cast<uint64_t>(info.st_size);
     }
-    fd_ = -1;
-    if (::rename(temporary_.c_str(), path_.c_str()) != 0)
-        throw IoError("Cannot replace the archive", path_);
     finished_ = true;
+    return result;
 }
 
 } // namespace kelvo

@@ -1,70 +1,93 @@
 #pragma once
 
-#include "app/DateTime.h"
-#include "files/zip/ZipFormat.h"
+#include "files/zip/ZipPipeline.h"
+#include "files/zip/ZipRecords.h"
 
 #include <cstdint>
-#include <functional>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace kelvo {
 
-// What a member is stored with.
-struct ZipMemberInfo {
-    std::string Name; // with "/" between levels; a folder ends in "/"
-    SystemTime Modified{};
-    uint32_t UnixMode = 0100644;
-    int Level = 6; // 0 stores, 1..9 deflate
+class ZipCrypto;
+
+struct ZipWriterSettings {
+    std::string Password;    // traditional encryption of every file member when set
+    uint64_t VolumeSize = 0; // split into volumes of this size; 0: one file
+    std::string Prefix;      // a file put before the archive (the self-extracting stub)
+    unsigned Threads = 0;    // 0: one per core
 };
 
-// Writes a ZIP archive member by member, under a temporary name beside the
-// target; Finish writes the central directory and renames it into place, and
-// an archive that is not finished leaves nothing behind. ZIP64 records are
-// written wherever a size, offset or count needs them. Errors are raised with
-// the user-visible text.
+// What a build tells while it runs, on the thread that called Finish.
+class ZipProgress {
+public:
+    virtual ~ZipProgress() = default;
+    virtual void MemberStarted(const std::string& name) { (void)name; }
+    // bytes of the member just processed; percent of the whole build.
+    virtual void Advanced(uint64_t bytes, int percent) { (void)bytes, (void)percent; }
+    // A queued file that could not be opened; the build goes on without it.
+    virtual void Skipped(const std::string& source, const std::string& reason) {
+        (void)source, (void)reason;
+    }
+    virtual bool StopRequested() { return false; }
+};
+
+struct ZipResult {
+    uint64_t Members = 0;
+    uint64_t ArchiveSize = 0;         // all volumes, a prefix included
+    uint64_t Compressed = 0;          // member data as stored
+    uint64_t Original = 0;            // member data as read
+    std::vector<std::string> Volumes; // the files written, the last one the archive's path
+};
+
+// Builds a ZIP archive: members are queued, and Finish compresses them on all
+// cores, writes them in the order queued and the central directory after
+// them, and renames the result into place. Nothing is left behind when a
+// build fails or is stopped (ZipCancelled). ZIP64 records are written wherever
+// a size, offset, count or volume number needs them.
 class ZipWriter {
 public:
-    ZipWriter(std::string path, std::string password = {});
+    explicit ZipWriter(std::string path, ZipWriterSettings settings = {});
+    ZipWriter(std::string path, std::string password);
     ~ZipWriter();
     ZipWriter(const ZipWriter&) = delete;
     ZipWriter& operator=(const ZipWriter&) = delete;
 
-    // Reads the file in chunks; its mode and time are taken from the disk.
+    // The file's mode and time are taken when it is read.
     void AddFile(const std::string& source, std::string name, int level);
     void AddData(std::string_view data, const ZipMemberInfo& info);
     void AddFolder(const ZipMemberInfo& info);
-    void Finish();
+    // The member's stored bytes as they are, without recompressing; reader
+    // must live until Finish returns.
+    void AddRaw(const ZipReader& reader, const ZipMember& member);
+    size_t Queued() const { return queue_.size(); }
+
+    ZipResult Finish(ZipProgress* progress = nullptr);
 
     // Tests: ZIP64 records for every member and the end, whatever the sizes.
     void ForceZip64ForTesting() { forceZip64_ = true; }
 
 private:
-    struct Member {
-        ZipMemberInfo info;
-        uint16_t flags = 0, method = 0;
-        zip::DosTime dos;
-        uint32_t crc = 0;
-        uint64_t compressed = 0, size = 0, offset = 0;
-        bool bigSizes = false;
-    };
-    using Reader = std::function<size_t(uint8_t* buffer, size_t capacity)>;
+    void Queue(ZipQueued member);
+    void Begin(const ZipChunk& chunk);
+    void Append(ZipChunk& chunk);
+    void End();
+    void WriteDirectory(ZipResult& result);
 
-    void Add(const ZipMemberInfo& info, uint64_t sizeHint, const Reader& read);
-    std::string LocalHeader(const Member& member) const;
-    void Compress(Member& member, const Reader& read);
-    void Finalize(Member& member, size_t headerSize);
-    std::string CentralHeader(const Member& member) const;
-    std::string EndRecords(uint64_t directoryOffset, uint64_t directorySize) const;
-    void Write(const void* data, size_t size);
-    void WriteAt(uint64_t offset, const std::string& data);
-
-    std::string path_, temporary_, password_;
-    int fd_ = -1;
-    uint64_t position_ = 0;
-    std::vector<Member> members_;
+    std::string path_;
+    ZipWriterSettings settings_;
+    std::vector<ZipQueued> queue_;
     bool forceZip64_ = false, finished_ = false;
+
+    // State of a build.
+    ZipVolumeWriter* out_ = nullptr;
+    std::vector<zip::EntryRecord> entries_;
+    zip::EntryRecord* current_ = nullptr;
+    bool currentKnown_ = false; // the local header was written with the final values
+    std::unique_ptr<ZipCrypto> crypto_;
 };
 
 } // namespace kelvo
