@@ -9,7 +9,7 @@ using namespace kelvo::zip;
 
 namespace {
 
-std::string Inflate(const std::vector<uint8_t>& stream, size_t expected) {
+std::string Inflate(const kelvo::ByteBuffer& stream, size_t expected) {
     std::string out(expected + 1, '\0');
     z_stream z{};
     EXPECT_EQ(inflateInit2(&z, -15), Z_OK);
@@ -48,11 +48,11 @@ TEST(ChunkCompressorTest, PiecesCompressedApartMakeOneStream) {
         const int level = 1 + round % 9;
         const size_t pieces = 1 + random() % 5;
         std::string whole;
-        std::vector<uint8_t> stream;
+        kelvo::ByteBuffer stream;
         for (size_t i = 0; i < pieces; ++i) {
             const size_t size = (random() % 4 == 0) ? 1 + random() % 3 : random() % 300000 + 1;
             const std::string piece = Piece(random, static_cast<int>(random() % 3), size);
-            std::vector<uint8_t> out;
+            kelvo::ByteBuffer out;
             compressor.Deflate(reinterpret_cast<const uint8_t*>(piece.data()), piece.size(), level,
                                i + 1 == pieces, out);
             stream.insert(stream.end(), out.begin(), out.end());

@@ -3,6 +3,7 @@
 #include "crypto/Cfb8Cipher.h"
 #include "crypto/StoredPassword.h"
 #include "log/MessageTable.h"
+#include "util/WriteBehind.h"
 
 #include <array>
 #include <cerrno>
@@ -152,7 +153,7 @@ std::string Temporary(const std::string& path) {
 
 // Version "1.0": AES-256-CBC over full blocks, the tail xor-ed with AES of the
 // last cipher block; chaining runs across the whole body.
-void DecryptVersion1(File& in, uint64_t bodySize, const std::string& password, File& out) {
+void DecryptVersion1(File& in, uint64_t bodySize, const std::string& password, WriteBehind& out) {
     const Cfb8Cipher::Key key = Cfb8Cipher::KeyFromSha512(password);
     Cfb8Cipher::Block chain = Cfb8Cipher::EncryptBlock(key, {});
     CipherContext cbc;
@@ -184,7 +185,7 @@ void DecryptVersion1(File& in, uint64_t bodySize, const std::string& password, F
 }
 
 // Version "2.0": answers false when anything does not verify.
-bool DecryptVersion2(File& in, uint64_t rest, const std::string& password, File& out,
+bool DecryptVersion2(File& in, uint64_t rest, const std::string& password, WriteBehind& out,
                      bool& wrongPassword) {
     Header header;
     if (rest < header.bytes.size() + kTag || in.Read(header.bytes.data(), 64) != 64 ||
@@ -204,22 +205,45 @@ bool DecryptVersion2(File& in, uint64_t rest, const std::string& password, File&
         return false;
     }
     CipherContext gcm;
-    std::vector<uint8_t> record(kChunk + kTag);
     for (uint32_t counter = 0;; ++counter) {
-        const bool last = rest <= record.size();
-        const size_t size = last ? static_cast<size_t>(rest) : record.size();
-        if (size < kTag || in.Read(record.data(), size) != size)
+        const bool last = rest <= kChunk + kTag;
+        const size_t size = last ? static_cast<size_t>(rest) : kChunk + kTag;
+        uint8_t* record = out.Room(size); // decrypted in place, the tag cut off
+        if (size < kTag || in.Read(record, size) != size)
             return false;
         rest -= size;
-        if (!Seal(gcm.ctx, keys.data(), header, counter, last, record.data(), size - kTag,
-                  record.data() + size - kTag, false))
+        if (!Seal(gcm.ctx, keys.data(), header, counter, last, record, size - kTag,
+                  record + size - kTag, false))
             return false;
-        out.Write(record.data(), size - kTag);
+        out.Commit(size - kTag);
         if (last)
             return true;
         if (counter == UINT32_MAX)
             return false;
     }
+}
+
+// The body of version "2.0": every chunk sealed in place in the output.
+void EncryptChunks(File& in, const std::array<uint8_t, 64>& keys, Header& header,
+                   WriteBehind& out) {
+    CipherContext gcm;
+    uint64_t left = in.Size();
+    for (uint32_t counter = 0;; ++counter) {
+        const bool last = left <= kChunk; // an empty archive is one empty chunk
+        const size_t size = last ? static_cast<size_t>(left) : kChunk;
+        uint8_t* chunk = out.Room(size + kTag);
+        if (in.Read(chunk, size) != size)
+            throw std::runtime_error("The archive changed while it was encrypted");
+        if (!Seal(gcm.ctx, keys.data(), header, counter, last, chunk, size, chunk + size, true))
+            throw std::runtime_error("AES cipher failed");
+        out.Commit(size + kTag);
+        left -= size;
+        if (last)
+            break;
+    }
+    uint8_t more;
+    if (in.Read(&more, 1) != 0)
+        throw std::runtime_error("The archive changed while it was encrypted");
 }
 
 } // namespace
@@ -244,25 +268,12 @@ void EncryptArchive(const std::string& zipPath, const std::string& containerPath
         if (!out.Open())
             throw std::runtime_error("Cannot create " + containerPath + ": " +
                                      std::strerror(errno));
+        WriteBehind behind([&](const uint8_t* data, size_t size) { out.Write(data, size); });
         const std::string tag = EncryptString("2.0");
-        out.Write(reinterpret_cast<const uint8_t*>(tag.data()), tag.size());
-        out.Write(header.bytes.data(), header.bytes.size());
-        CipherContext gcm;
-        std::vector<uint8_t> current(kChunk + kTag), next(kChunk + kTag);
-        size_t have = in.Read(current.data(), kChunk);
-        for (uint32_t counter = 0;; ++counter) {
-            // Read ahead: the chunk is the last when nothing follows it.
-            const size_t following = have == kChunk ? in.Read(next.data(), kChunk) : 0;
-            const bool last = following == 0;
-            if (!Seal(gcm.ctx, keys.data(), header, counter, last, current.data(), have,
-                      current.data() + have, true))
-                throw std::runtime_error("AES cipher failed");
-            out.Write(current.data(), have + kTag);
-            if (last)
-                break;
-            std::swap(current, next);
-            have = following;
-        }
+        behind.Write(reinterpret_cast<const uint8_t*>(tag.data()), tag.size());
+        behind.Write(header.bytes.data(), header.bytes.size());
+        EncryptChunks(in, keys, header, behind);
+        behind.Flush();
         out.Close();
         if (::rename(temporary.c_str(), containerPath.c_str()) != 0)
             throw std::runtime_error("Cannot write " + containerPath + ": " + std::strerror(errno));
@@ -295,6 +306,7 @@ std::string DecryptArchive(const std::string& containerPath, const std::string& 
         throw std::runtime_error("Cannot create " + output + ": " + std::strerror(errno));
     std::string error;
     try {
+        WriteBehind behind([&](const uint8_t* data, size_t size) { out.Write(data, size); });
         if (version1) {
             const std::string check = EncryptString(password);
             std::string stored(check.size(), '\0');
@@ -304,14 +316,16 @@ std::string DecryptArchive(const std::string& containerPath, const std::string& 
                 stored != check)
                 error = Msg("_InvalidPassword");
             else
-                DecryptVersion1(in, size - 4 - check.size(), password, out);
+                DecryptVersion1(in, size - 4 - check.size(), password, behind);
         } else {
             bool wrongPassword = false;
-            if (!DecryptVersion2(in, size - 4, password, out, wrongPassword))
+            if (!DecryptVersion2(in, size - 4, password, behind, wrongPassword))
                 error = Msg(wrongPassword ? "_InvalidPassword" : "_ArchiveDamaged");
         }
-        if (error.empty())
+        if (error.empty()) {
+            behind.Flush();
             out.Close();
+        }
     } catch (const std::exception&) {
         error = Msg("_ArchiveDamaged");
     }

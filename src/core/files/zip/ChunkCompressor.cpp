@@ -24,7 +24,7 @@ libdeflate_compressor* ChunkCompressor::Compressor(int level) {
 }
 
 void ChunkCompressor::Deflate(const uint8_t* data, size_t size, int level, bool last,
-                              std::vector<uint8_t>& out) {
+                              ByteBuffer& out) {
     libdeflate_compressor* compressor = Compressor(level);
     out.resize(libdeflate_deflate_compress_bound(compressor, size) + 8);
     const size_t written =
@@ -39,7 +39,7 @@ void ChunkCompressor::Deflate(const uint8_t* data, size_t size, int level, bool 
 // zlib's inflate with Z_BLOCK stops at every block boundary and tells the
 // number of bits left in the last byte it took, which locates the final
 // block's header and the stream's last bit.
-void MakeContinuable(std::vector<uint8_t>& stream, size_t expectedSize) {
+void MakeContinuable(ByteBuffer& stream, size_t expectedSize) {
     z_stream z{};
     if (inflateInit2(&z, -15) != Z_OK)
         throw std::bad_alloc();

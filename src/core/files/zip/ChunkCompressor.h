@@ -1,7 +1,9 @@
 #pragma once
 
+#include "util/ByteBuffer.h"
 #include <cstddef>
 #include <cstdint>
+
 #include <vector>
 
 struct libdeflate_compressor;
@@ -21,7 +23,7 @@ public:
     // Raw deflate of data at level 1..9 into out. The last piece ends the
     // stream; any other ends byte-aligned and unfinished, so that the next
     // piece's output continues it.
-    void Deflate(const uint8_t* data, size_t size, int level, bool last, std::vector<uint8_t>& out);
+    void Deflate(const uint8_t* data, size_t size, int level, bool last, ByteBuffer& out);
 
 private:
     libdeflate_compressor* Compressor(int level);
@@ -32,7 +34,7 @@ private:
 // Turns a complete raw deflate stream into one that a following stream can
 // continue: the final block loses its final mark, and an empty stored block
 // brings the end to a byte boundary. Throws ZipError on an invalid stream.
-void MakeContinuable(std::vector<uint8_t>& stream, size_t expectedSize);
+void MakeContinuable(ByteBuffer& stream, size_t expectedSize);
 
 uint32_t Crc32(uint32_t crc, const void* data, size_t size);
 uint32_t Crc32Combine(uint32_t first, uint32_t second, uint64_t secondSize);

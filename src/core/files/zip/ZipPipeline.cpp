@@ -136,11 +136,14 @@ void ZipPipeline::ReadFile(size_t index, const ZipQueued& member) {
     const FileCloser closer{fd};
     first->Modified = SystemTime(std::chrono::seconds(info.st_mtim.tv_sec));
     first->UnixMode = static_cast<uint32_t>(info.st_mode);
+    // The first chunk is sized by the file, with a byte more to see it grow.
+    size_t capacity = static_cast<size_t>(std::min<uint64_t>(
+        kChunkSize, static_cast<uint64_t>(std::max<off_t>(info.st_size, 0)) + 1));
     auto read = [&](ZipChunk& chunk) {
         chunk.Member = index;
-        chunk.Data.resize(kChunkSize);
+        chunk.Data.resize(capacity);
         try {
-            chunk.Data.resize(ReadFull(fd, chunk.Data.data(), kChunkSize));
+            chunk.Data.resize(ReadFull(fd, chunk.Data.data(), capacity));
         } catch (const ZipError& error) {
             throw ZipError("Cannot read " + member.Source + ": " + error.what());
         }
@@ -149,7 +152,8 @@ void ZipPipeline::ReadFile(size_t index, const ZipQueued& member) {
     ChunkPtr current = std::move(first);
     while (!stop_) {
         ChunkPtr next;
-        if (current->Data.size() == kChunkSize) {
+        if (current->Data.size() == capacity) {
+            capacity = kChunkSize;
             next = std::make_shared<ZipChunk>();
             read(*next);
         }
@@ -182,7 +186,7 @@ void ZipPipeline::Compress(ZipChunk& chunk, int level, zip::ChunkCompressor& com
     chunk.Crc = zip::Crc32(0, chunk.Data.data(), chunk.Data.size());
     if (level == 0)
         return;
-    std::vector<uint8_t> output;
+    ByteBuffer output;
     compressor.Deflate(chunk.Data.data(), chunk.Data.size(), level, chunk.Last, output);
     chunk.Data = std::move(output);
 }

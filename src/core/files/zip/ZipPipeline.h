@@ -2,6 +2,7 @@
 
 #include "app/DateTime.h"
 #include "files/zip/ZipReader.h"
+#include "util/ByteBuffer.h"
 
 #include <atomic>
 #include <condition_variable>
@@ -44,7 +45,7 @@ struct ZipQueued {
 struct ZipChunk {
     size_t Member = 0;
     bool First = false, Last = false;
-    std::vector<uint8_t> Data; // read bytes, then what is written
+    ByteBuffer Data; // read bytes, then what is written
     uint64_t InputSize = 0;
     uint32_t Crc = 0; // of the read bytes
     // Facts of the member, on its first chunk.

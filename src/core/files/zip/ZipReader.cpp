@@ -3,8 +3,6 @@
 #include "files/zip/ChunkCompressor.h"
 #include "files/zip/ZipCrypto.h"
 #include "files/zip/ZipFormat.h"
-#include "platform/FileIO.h"
-#include "util/TextSplit.h"
 
 #include <cerrno>
 #include <cstring>
@@ -392,9 +390,12 @@ bool IsSafeMemberName(std::string_view name) {
     if (name.empty() || name.front() == '/' || name.find('\\') != std::string_view::npos ||
         name.find('\0') != std::string_view::npos)
         return false;
-    for (const std::string& part : SplitNonEmpty(name, '/'))
-        if (part == "..")
+    for (size_t start = 0; start <= name.size();) {
+        const size_t end = std::min(name.find('/', start), name.size());
+        if (name.substr(start, end - start) == "..")
             return false;
+        start = end + 1;
+    }
     return true;
 }
 
