@@ -82,6 +82,7 @@ void ReadExtra(std::string_view extra, ZipMember& m) {
                 m.Disk = values.U32(next);
         } else if (id == kTimestampExtra && size >= 5 && (body[0] & 1)) {
             m.Modified = SystemTime(std::chrono::seconds(static_cast<int32_t>(values.U32(1))));
+            m.ExactTime = true;
         }
         at += 4 + size;
     }

@@ -17,7 +17,8 @@ struct ZipMember {
     uint32_t Crc = 0;
     uint16_t Method = 0, Flags = 0;
     SystemTime Modified{};
-    uint32_t UnixMode = 0; // 0 when the archive was not made on a Unix system
+    bool ExactTime = false; // from the extended timestamp, else from the DOS time
+    uint32_t UnixMode = 0;  // 0 when the archive was not made on a Unix system
     bool Encrypted = false;
     uint32_t Disk = 0;        // volume of the local header
     uint64_t LocalOffset = 0; // as the central directory states it
