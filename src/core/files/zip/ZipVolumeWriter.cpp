@@ -42,6 +42,8 @@ void WriteAll(int fd, const char* data, size_t size, const std::string& path) {
 
 ZipVolumeWriter::ZipVolumeWriter(std::string path, uint64_t volumeSize, const std::string& prefix)
     : path_(std::move(path)), volumeSize_(volumeSize) {
+    if (volumeSize_ != 0 && !prefix.empty())
+        throw ZipError("A self-extracting archive cannot be split");
     if (volumeSize_ != 0 && volumeSize_ < kMinimumVolume)
         volumeSize_ = kMinimumVolume;
     buffer_.reserve(kBufferSize);
