@@ -1,4 +1,4 @@
-#include "files/TzArchive.h"
+#include "files/zArchive.h"
 
 #include "log/DebugTrace.h"
 #include "log/MessageTable.h"

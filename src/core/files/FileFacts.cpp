@@ -1,0 +1,33 @@
+#include "files/FileFacts.h"
+
+#include "platform/FileIO.h"
+#include "platform/FileSystem.h"
+
+#include <sys/stat.h>
+#include <zlib.h>
+
+namespace kelvo {
+
+void ReadFileFacts(TFD& entry, bool backupTask) {
+    entry.FCrc = 0;
+    entry.FTime = 0;
+    struct stat info {};
+    if (::stat(entry.FullName().c_str(), &info) != 0) {
+        entry.FSize = -1;
+        return;
+    }
+    entry.FSize = static_cast<int64_t>(info.st_size);
+    if (const auto modified = FileModified(entry.FullName()))
+        entry.FTime = DateTimeFromSystem(*modified);
+    if (!backupTask || entry.FSize <= 0)
+        return;
+    if (entry.FSize > kSignatureLimit) {
+        entry.FCrc = static_cast<uint64_t>(entry.FSize);
+        return;
+    }
+    if (const auto content = ReadWholeFile(entry.FullName()))
+        entry.FCrc = crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(content->data()),
+                           static_cast<uInt>(content->size()));
+}
+
+} // namespace kelvo

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "files/FD.h"
+
+#include <cstdint>
+
+namespace kelvo {
+
+// Files up to this size are signed by the CRC-32 of their content; larger
+// ones by their size.
+constexpr int64_t kSignatureLimit = 1600000;
+
+// Reads the size (-1 when the file vanished), the last write time in local
+// time (0 when unknown) and, for backup tasks, the signature of the file at
+// the entry's path. Never raises; a file that cannot be read keeps signature 0.
+void ReadFileFacts(TFD& entry, bool backupTask);
+
+} // namespace kelvo
