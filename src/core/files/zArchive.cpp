@@ -193,6 +193,21 @@ std::string TzArchive::ReadMember(const std::string& name) {
     return data;
 }
 
+bool TzArchive::CopyMemberFacts(const std::string& target, const std::string& name) {
+    if (!Connect())
+        return false;
+    for (const ZipMember& member : FZip->Members()) {
+        if (member.Name != name)
+            continue;
+        if (member.UnixMode & 07777)
+            ::chmod(target.c_str(), member.UnixMode & 07777);
+        const auto seconds = std::chrono::system_clock::to_time_t(member.Modified);
+        const timespec times[2] = {{0, UTIME_OMIT}, {seconds, 0}};
+        return ::utimensat(AT_FDCWD, target.c_str(), times, 0) == 0;
+    }
+    return false;
+}
+
 bool TzArchive::MakeDir(const std::string&) {
     DebugTrace(Msg("_dummyZipmkDir"));
     return true;

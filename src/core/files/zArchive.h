@@ -73,6 +73,8 @@ public:
     ZipResult Build();
     bool HasMember(const std::string& name);
     std::string ReadMember(const std::string& name);
+    // Gives target the member's stored mode and modification time.
+    bool CopyMemberFacts(const std::string& target, const std::string& name);
     bool MakeDir(const std::string& path);
 
 private:

@@ -17,6 +17,10 @@ std::optional<SystemTime> FileModified(const std::string& path);
 // false when setting the times failed.
 bool CopyFileFacts(const std::string& target, const std::string& source);
 bool IsDirectory(const std::string& path);
+// The topmost folder of the file system the path (or the nearest existing
+// folder above it) lives on: "/" for the root file system, empty when
+// nothing of the path exists.
+std::string MountPointOf(const std::string& path);
 bool IsRegularFile(const std::string& path);
 
 // The file system a path lives on, which plays the role of a drive: its

@@ -15,6 +15,8 @@
 
 namespace kelvo {
 
+class EndpointHost;
+
 // One task in memory: its general settings, its sources and its destination,
 // loaded from and saved to its task file in the tasks folder.
 class KBT {
@@ -27,6 +29,8 @@ public:
     TmGeneral FGeneral;
     TmSource FSource;
     TmDestination FDestination;
+    // The run the task is in, for its endpoints; none between runs.
+    EndpointHost* RunHost = nullptr;
     bool FSourceScanned = false;
     bool FDestinationScanned = false;
 

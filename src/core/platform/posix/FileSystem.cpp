@@ -64,6 +64,23 @@ bool CopyFileFacts(const std::string& target, const std::string& source) {
     return ::utimensat(AT_FDCWD, target.c_str(), times, 0) == 0;
 }
 
+std::string MountPointOf(const std::string& path) {
+    std::string at = Existing(path);
+    struct stat here {};
+    if (at.empty() || ::stat(at.c_str(), &here) != 0)
+        return {};
+    while (at != "/") {
+        const size_t slash = at.rfind('/');
+        const std::string parent = slash == 0 ? "/" : at.substr(0, slash);
+        struct stat above {};
+        if (slash == std::string::npos || ::stat(parent.c_str(), &above) != 0 ||
+            above.st_dev != here.st_dev)
+            break;
+        at = parent;
+    }
+    return at;
+}
+
 bool IsDirectory(const std::string& path) {
     struct stat info {};
     return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
