@@ -1,4 +1,6 @@
+#include "files/Transfer.h"
 #include "files/fDestination.h"
+#include "files/fSource.h"
 #include "files/ftp/FtpClient.h"
 #include "support/FtpServer.h"
 #include "support/TestEnvironment.h"
@@ -91,6 +93,19 @@ TEST_F(FtpEndpointTest, BaseFolderUploadsAndDownloads) {
     EXPECT_EQ(test::ReadFile(local + "/back.txt"), "changed");
     EXPECT_FALSE(endpoint->DownloadFile(local + "/none.txt", local + "/none.txt", "Daily"));
     EXPECT_FALSE(test::Exists(local + "/none.txt"));
+}
+
+TEST_F(FtpEndpointTest, TransfersUploadAndDownloadThroughTheEndpoint) {
+    auto endpoint = Endpoint();
+    const std::string local = test::MakeTempFolder("local");
+    test::WriteFile(local + "/up.txt", "upload me");
+    TfSource source;
+    TTransfer transfer(nullptr, kFtpServer);
+    EXPECT_EQ(transfer.SourceToDestination(source, *endpoint, "up.txt", local + "/up.txt"), 9);
+    EXPECT_EQ(test::ReadFile(home + "/up.txt"), "upload me");
+    EXPECT_EQ(transfer.DestinationToSource(*endpoint, source, local + "/down.txt", "up.txt"), 9);
+    EXPECT_EQ(test::ReadFile(local + "/down.txt"), "upload me");
+    EXPECT_EQ(transfer.DestinationToSource(*endpoint, source, local + "/x", "missing.txt"), 0);
 }
 
 TEST_F(FtpEndpointTest, ListTreeFillsTheRootsFlatListsWithTheMasks) {

@@ -23,6 +23,7 @@ struct RecordingHost : EndpointHost {
     void FileTransferred() override { ++files; }
     void RefreshRow() override { ++refreshes; }
     void AddDiscFile(const std::string& path) override { disc.push_back(path); }
+    void ShowMessage(const std::string&) override {}
 };
 
 // A stream that fails after its first chunk.

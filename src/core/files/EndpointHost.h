@@ -18,6 +18,8 @@ public:
     virtual void RefreshRow() = 0;
     // A file for the disc the run writes at its end.
     virtual void AddDiscFile(const std::string& path) = 0;
+    // A message box for the user; returns when it was closed.
+    virtual void ShowMessage(const std::string& text) = 0;
 };
 
 } // namespace kelvo

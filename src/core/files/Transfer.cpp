@@ -20,8 +20,8 @@ int64_t TTransfer::SourceToDestination(TfSource& from, TfDestination& to, const 
     if (!stream || stream->Size() < 0)
         return 0;
     const int64_t written = to.Write(*stream, target);
-    if (written > 0)
-        CopyFileFacts(target, source); // no effect on remote targets
+    if (written > 0 && to.FKind != kFtpServer) // a remote path names no local file
+        CopyFileFacts(target, source);
     return written;
 }
 
@@ -33,7 +33,7 @@ int64_t TTransfer::DestinationToDestination(TfDestination& from, TfDestination& 
     if (!stream || stream->Size() < 0)
         return 0;
     const int64_t written = to.Write(*stream, target);
-    if (written > 0)
+    if (written > 0 && to.FKind != kFtpServer && from.FKind != kFtpServer)
         CopyFileFacts(target, source);
     return written;
 }
@@ -44,7 +44,7 @@ int64_t TTransfer::DestinationToSource(TfDestination& from, TfSource& to, const 
     if (!stream || stream->Size() < 0)
         return 0;
     const int64_t written = to.Write(*stream, target);
-    if (written > 0)
+    if (written > 0 && from.FKind != kFtpServer)
         CopyFileFacts(target, source);
     return written;
 }

@@ -299,7 +299,8 @@ void TfDestination::ListFolder(TDir& root, const std::string& relative, const st
     try {
         items = FFtp->List(InHome(relative));
     } catch (const FtpError& error) {
-        Log(FLogChannel, kLogError, error.what());
+        if (EndpointHost* host = Host())
+            host->ShowMessage(error.what());
         return;
     }
     std::vector<std::pair<std::string, std::string>> folders;
