@@ -102,4 +102,8 @@ TEST(TreeModelTest, FileFactsSignSmallFilesByContentAndLargeOnesBySize) {
         EXPECT_EQ(file.FCrc, c.signature) << c.name << (c.backup ? " backup" : " sync");
         EXPECT_EQ(file.FTime != 0, c.size >= 0) << c.name;
     }
+    EXPECT_EQ(FileTime(folder + "/missing"), 0);
+    EXPECT_NEAR(FileTime(folder + "/empty"), DateTimeFromSystem(std::chrono::system_clock::now()),
+                1.0 / 24)
+        << "local time, within the hour";
 }

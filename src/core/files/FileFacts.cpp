@@ -8,6 +8,11 @@
 
 namespace kelvo {
 
+TDateTime FileTime(const std::string& path) {
+    const auto modified = FileModified(path);
+    return modified ? DateTimeFromSystem(*modified) : 0;
+}
+
 void ReadFileFacts(TFD& entry, bool backupTask) {
     entry.FCrc = 0;
     entry.FTime = 0;
@@ -17,8 +22,7 @@ void ReadFileFacts(TFD& entry, bool backupTask) {
         return;
     }
     entry.FSize = static_cast<int64_t>(info.st_size);
-    if (const auto modified = FileModified(entry.FullName()))
-        entry.FTime = DateTimeFromSystem(*modified);
+    entry.FTime = FileTime(entry.FullName());
     if (!backupTask || entry.FSize <= 0)
         return;
     if (entry.FSize > kSignatureLimit) {

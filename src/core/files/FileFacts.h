@@ -3,6 +3,7 @@
 #include "files/FD.h"
 
 #include <cstdint>
+#include <string>
 
 namespace kelvo {
 
@@ -14,5 +15,8 @@ constexpr int64_t kSignatureLimit = 1600000;
 // time (0 when unknown) and, for backup tasks, the signature of the file at
 // the entry's path. Never raises; a file that cannot be read keeps signature 0.
 void ReadFileFacts(TFD& entry, bool backupTask);
+
+// The file's last write time in local time; 0 when the file cannot be asked.
+TDateTime FileTime(const std::string& path);
 
 } // namespace kelvo
