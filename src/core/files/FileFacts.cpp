@@ -23,15 +23,20 @@ void ReadFileFacts(TFD& entry, bool backupTask) {
     }
     entry.FSize = static_cast<int64_t>(info.st_size);
     entry.FTime = FileTime(entry.FullName());
-    if (!backupTask || entry.FSize <= 0)
-        return;
-    if (entry.FSize > kSignatureLimit) {
-        entry.FCrc = static_cast<uint64_t>(entry.FSize);
-        return;
-    }
-    if (const auto content = ReadWholeFile(entry.FullName()))
-        entry.FCrc = crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(content->data()),
-                           static_cast<uInt>(content->size()));
+    if (backupTask)
+        entry.FCrc = FileSignature(entry.FullName(), entry.FSize);
+}
+
+uint64_t FileSignature(const std::string& path, int64_t size) {
+    if (size <= 0)
+        return 0;
+    if (size > kSignatureLimit)
+        return static_cast<uint64_t>(size);
+    const auto content = ReadWholeFile(path);
+    if (!content)
+        return 0;
+    return crc32(crc32(0, nullptr, 0), reinterpret_cast<const Bytef*>(content->data()),
+                 static_cast<uInt>(content->size()));
 }
 
 } // namespace kelvo

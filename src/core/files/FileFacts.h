@@ -16,6 +16,10 @@ constexpr int64_t kSignatureLimit = 1600000;
 // the entry's path. Never raises; a file that cannot be read keeps signature 0.
 void ReadFileFacts(TFD& entry, bool backupTask);
 
+// The signature of a file of the given size: the CRC-32 of its content up to
+// kSignatureLimit bytes, else the size; 0 for empty or unreadable files.
+uint64_t FileSignature(const std::string& path, int64_t size);
+
 // The file's last write time in local time; 0 when the file cannot be asked.
 TDateTime FileTime(const std::string& path);
 
