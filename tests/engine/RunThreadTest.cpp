@@ -6,6 +6,8 @@
 #include <condition_variable>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <sys/resource.h>
+#include <unistd.h>
 
 using namespace kelvo;
 using namespace std::chrono_literals;
@@ -43,10 +45,12 @@ struct ScriptedPasses : RunPasses {
     std::vector<std::string> passes;
     bool hold = false, holding = false;
     std::string failWith;
+    int nice = 0;
     bool stopInPrescan = false;
     void RunOperation(TBO& bo) override {
         std::unique_lock guard(lock);
         passes.push_back(bo.FBackup.Name() + (bo.FPrescan ? " size-only" : " real"));
+        nice = ::getpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()));
         holding = true;
         changed.notify_all();
         changed.wait(guard, [&] { return !hold; });
@@ -120,6 +124,19 @@ TEST_F(RunThreadTest, ASecondTaskWaitsForTheFirstAndAStoppedWaiterBlocksNobody) 
                                                        "Third size-only", "Third real"}));
     EXPECT_TRUE(host.Saw("Second: " + Msg("_Stopped")));
     EXPECT_EQ(host.ended.size(), 3u);
+}
+
+TEST_F(RunThreadTest, TheThreadRunsAtTheTasksPriority) {
+    auto task = Task("Low");
+    task->Task().FGeneral.Priority = "Low";
+    const int base = ::getpriority(PRIO_PROCESS, 0);
+    task->Engine().Start(kBackupOperation);
+    Finish(*task);
+    EXPECT_EQ(passes.nice, std::min(base + 5, 19));
+    task->Task().FGeneral.Priority = "Normal";
+    task->Engine().Start(kBackupOperation);
+    Finish(*task);
+    EXPECT_EQ(passes.nice, base) << "back to the program's own";
 }
 
 TEST_F(RunThreadTest, ErrorsAbortsAndStopsEndTheRunWithTheirOutcome) {

@@ -5,6 +5,9 @@
 #include "log/LogEntry.h"
 #include "log/MessageTable.h"
 
+#include <sys/resource.h>
+#include <unistd.h>
+
 namespace kelvo {
 
 namespace {
@@ -12,6 +15,8 @@ namespace {
 constexpr const char* kWaitingText = "Waiting for tasks to complete ... ";
 constexpr const char* kSynchronize = "TSynchronize";
 constexpr const char* kStop = "stop";
+// One step of thread priority, as nice values count.
+constexpr int kNiceStep = 5;
 
 } // namespace
 
@@ -54,6 +59,9 @@ void TBOThread::Loop() {
                 return;
             resume_ = false;
         }
+        // Raising the priority needs rights the user may not have: then it stays.
+        if (nice_)
+            ::setpriority(PRIO_PROCESS, static_cast<id_t>(::gettid()), *nice_);
         RunOnce();
         std::lock_guard lock(mutex_);
         running_ = false;
@@ -133,6 +141,15 @@ void TBO::SetCommand(std::string command) {
 void TBO::PrepareThread() {
     if (!FThread)
         FThread = std::make_unique<TBOThread>(*this);
+    // Normal is the priority the program itself was started with.
+    static const int normal = ::getpriority(PRIO_PROCESS, 0);
+    const std::string& priority = FBackup.Task().FGeneral.Priority;
+    if (priority == "Low")
+        FThread->SetNice(normal + kNiceStep);
+    else if (priority == "Normal")
+        FThread->SetNice(normal);
+    else if (priority == "High")
+        FThread->SetNice(normal - kNiceStep);
 }
 
 void TBO::Start(int operation) {

@@ -11,6 +11,7 @@
 #include <condition_variable>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -51,6 +52,9 @@ public:
 
     // Starts a run; the thread must be parked.
     void Resume();
+    // The scheduling priority the thread takes at its next run: the nice
+    // value one step below or above normal; none leaves it as it is.
+    void SetNice(std::optional<int> nice) { nice_ = nice; }
     bool Running() const;
     // Waits until the thread is parked again.
     void WaitParked();
@@ -64,6 +68,7 @@ private:
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     bool resume_ = false, running_ = false;
+    std::optional<int> nice_;
     std::atomic<bool> terminate_{false};
     std::thread thread_;
 };
