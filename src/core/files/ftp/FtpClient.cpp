@@ -160,14 +160,20 @@ void FtpClient::Connect() {
     entryPath_ = entry ? entry : "/";
 }
 
-void FtpClient::MakeFolders(const std::vector<std::string>& paths) {
+// Commands with a leading "*", whose failure (a folder that exists, a file
+// that is gone) is no error.
+void FtpClient::Commands(const std::string& verb, const std::vector<std::string>& paths) {
     SList quote;
     for (const std::string& path : paths)
-        quote.Add("*MKD " + path); // "*": a failure (it exists) is no error
+        quote.Add("*" + verb + " " + path);
     Prepare("/");
     curl_easy_setopt(curl_, CURLOPT_NOBODY, 1L);
     curl_easy_setopt(curl_, CURLOPT_QUOTE, quote.list);
-    Perform("MKD");
+    Perform(verb);
+}
+
+void FtpClient::MakeFolders(const std::vector<std::string>& paths) {
+    Commands("MKD", paths);
 }
 
 void FtpClient::Upload(TStream& stream, const std::string& path, const Progress& progress,
@@ -245,21 +251,11 @@ std::vector<FtpItem> FtpClient::List(const std::string& folder) {
 }
 
 void FtpClient::Delete(const std::string& path) {
-    SList quote;
-    quote.Add("*DELE " + path);
-    Prepare("/");
-    curl_easy_setopt(curl_, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(curl_, CURLOPT_QUOTE, quote.list);
-    Perform("DELE " + path);
+    Commands("DELE", {path});
 }
 
 void FtpClient::RemoveFolder(const std::string& path) {
-    SList quote;
-    quote.Add("*RMD " + path);
-    Prepare("/");
-    curl_easy_setopt(curl_, CURLOPT_NOBODY, 1L);
-    curl_easy_setopt(curl_, CURLOPT_QUOTE, quote.list);
-    Perform("RMD " + path);
+    Commands("RMD", {path});
 }
 
 } // namespace kelvo

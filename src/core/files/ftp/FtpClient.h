@@ -61,6 +61,7 @@ public:
 
 private:
     void Prepare(const std::string& path);
+    void Commands(const std::string& verb, const std::vector<std::string>& paths);
     void Perform(const std::string& what);
     std::string Url(const std::string& path) const;
 
