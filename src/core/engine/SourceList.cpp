@@ -40,14 +40,16 @@ std::vector<std::string> SearchOne(TDir& root, const std::string& folder, const 
         if (name == "." || name == "..")
             continue;
         const std::string path = folder + "/" + name;
+        // One lstat per entry; only links are followed to what they name.
         struct stat info {};
-        if (::stat(path.c_str(), &info) != 0)
-            continue; // vanished, or a dangling link
+        if (::lstat(path.c_str(), &info) != 0)
+            continue; // vanished
+        const bool link = S_ISLNK(info.st_mode);
+        if (link && (::stat(path.c_str(), &info) != 0 || S_ISDIR(info.st_mode)))
+            continue; // dangling, or a link to a folder, which could loop
         if (S_ISDIR(info.st_mode)) {
-            struct stat link {};
-            const bool symlink = ::lstat(path.c_str(), &link) == 0 && S_ISLNK(link.st_mode);
-            if (symlink || name.front() == '.')
-                continue; // links to folders could loop
+            if (name.front() == '.')
+                continue;
             if (!masks.Folders || masks.Passes(name)) {
                 root.FFoundDirs.push_back(std::make_unique<TDi>(root.FSide, &root));
                 root.FFoundDirs.back()->SetPath(path);
@@ -60,7 +62,7 @@ std::vector<std::string> SearchOne(TDir& root, const std::string& folder, const 
             file.SetPath(path);
             file.FTask = root.FTask;
             file.FSize = static_cast<int64_t>(info.st_size);
-            file.FTime = DateTimeFromSystem(SystemTime(std::chrono::seconds(info.st_mtim.tv_sec)));
+            file.FTime = LocalTime(info);
             if (signatures)
                 file.FCrc = FileSignature(path, file.FSize);
         }

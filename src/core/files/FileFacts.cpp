@@ -1,16 +1,21 @@
 #include "files/FileFacts.h"
 
 #include "platform/FileIO.h"
-#include "platform/FileSystem.h"
 
 #include <sys/stat.h>
 #include <zlib.h>
 
 namespace kelvo {
 
+TDateTime LocalTime(const struct stat& info) {
+    return DateTimeFromSystem(SystemTime(std::chrono::duration_cast<SystemTime::duration>(
+        std::chrono::seconds(info.st_mtim.tv_sec) +
+        std::chrono::nanoseconds(info.st_mtim.tv_nsec))));
+}
+
 TDateTime FileTime(const std::string& path) {
-    const auto modified = FileModified(path);
-    return modified ? DateTimeFromSystem(*modified) : 0;
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 ? LocalTime(info) : 0;
 }
 
 void ReadFileFacts(TFD& entry, bool backupTask) {
@@ -22,7 +27,7 @@ void ReadFileFacts(TFD& entry, bool backupTask) {
         return;
     }
     entry.FSize = static_cast<int64_t>(info.st_size);
-    entry.FTime = FileTime(entry.FullName());
+    entry.FTime = LocalTime(info);
     if (backupTask)
         entry.FCrc = FileSignature(entry.FullName(), entry.FSize);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <sys/stat.h>
 
 namespace kelvo {
 
@@ -22,5 +23,7 @@ uint64_t FileSignature(const std::string& path, int64_t size);
 
 // The file's last write time in local time; 0 when the file cannot be asked.
 TDateTime FileTime(const std::string& path);
+// The last write time a stat answered, in local time.
+TDateTime LocalTime(const struct stat& info);
 
 } // namespace kelvo

@@ -7,6 +7,23 @@
 
 namespace kelvo {
 
+namespace {
+
+// Writes the stream through the target endpoint and carries mode and times
+// along when both sides are local files (a remote path names no local file).
+template <typename Target>
+int64_t WriteAcross(std::unique_ptr<TStream> stream, Target& to, const std::string& target,
+                    const std::string& source, bool bothLocal) {
+    if (!stream || stream->Size() < 0)
+        return 0;
+    const int64_t written = to.Write(*stream, target);
+    if (written > 0 && bothLocal)
+        CopyFileFacts(target, source);
+    return written;
+}
+
+} // namespace
+
 int64_t TTransfer::SourceToDestination(TfSource& from, TfDestination& to, const std::string& target,
                                        const std::string& source) {
     if (!from.FileExists(source))
@@ -16,37 +33,20 @@ int64_t TTransfer::SourceToDestination(TfSource& from, TfDestination& to, const 
             host_->AddDiscFile(source);
         return 1;
     }
-    const auto stream = from.OpenRead(source);
-    if (!stream || stream->Size() < 0)
-        return 0;
-    const int64_t written = to.Write(*stream, target);
-    if (written > 0 && to.FKind != kFtpServer) // a remote path names no local file
-        CopyFileFacts(target, source);
-    return written;
+    return WriteAcross(from.OpenRead(source), to, target, source, to.FKind != kFtpServer);
 }
 
 int64_t TTransfer::DestinationToDestination(TfDestination& from, TfDestination& to,
                                             const std::string& target, const std::string& source) {
     if (!from.FileExists(source))
         return 0;
-    const auto stream = from.OpenRead(source);
-    if (!stream || stream->Size() < 0)
-        return 0;
-    const int64_t written = to.Write(*stream, target);
-    if (written > 0 && to.FKind != kFtpServer && from.FKind != kFtpServer)
-        CopyFileFacts(target, source);
-    return written;
+    return WriteAcross(from.OpenRead(source), to, target, source,
+                       to.FKind != kFtpServer && from.FKind != kFtpServer);
 }
 
 int64_t TTransfer::DestinationToSource(TfDestination& from, TfSource& to, const std::string& target,
                                        const std::string& source) {
-    const auto stream = from.OpenRead(source);
-    if (!stream || stream->Size() < 0)
-        return 0;
-    const int64_t written = to.Write(*stream, target);
-    if (written > 0 && from.FKind != kFtpServer)
-        CopyFileFacts(target, source);
-    return written;
+    return WriteAcross(from.OpenRead(source), to, target, source, from.FKind != kFtpServer);
 }
 
 int64_t TTransfer::ArchiveToSource(TzArchive& from, TfSource& to, const std::string& target,

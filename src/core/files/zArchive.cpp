@@ -96,19 +96,18 @@ bool TzArchive::Connect() {
 bool TzArchive::Disconnect() {
     if (!FConnected)
         return true;
+    bool done = true;
     try {
         if (FMemberCount == 0)
             FMemberCount = static_cast<int64_t>(FZip->Members().size());
         FArchiveSize = FZip->ArchiveSize();
     } catch (const std::exception& error) {
         DebugTrace(Msg("_zArchiveDisConnect") + " " + error.what());
-        FZip.reset();
-        FConnected = false;
-        return false;
+        done = false;
     }
     FZip.reset();
     FConnected = false;
-    return true;
+    return done;
 }
 
 void TzArchive::QueueFile(const std::string& folder, const std::string& name) {

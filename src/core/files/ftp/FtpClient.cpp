@@ -245,8 +245,7 @@ std::vector<FtpItem> FtpClient::List(const std::string& folder) {
     curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, AppendTo);
     curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &text);
     Perform("LIST " + folder);
-    if (mlsd_)
-        mlsd_ = false;
+    mlsd_ = false;
     return ParseFtpListing(text, false, std::chrono::system_clock::now());
 }
 

@@ -229,19 +229,23 @@ std::string ZipReader::ReadRaw(const ZipMember& member, uint64_t at, uint64_t si
     return input_.ReadAt(DataOffset(member) + at, size);
 }
 
+// Decrypts the member's 12-byte encryption header with crypto, which then
+// stands at the data, and answers whether its check byte fits: the CRC's high
+// byte, or with a data descriptor the high byte of the DOS time.
+bool ZipReader::HeaderFits(const ZipMember& m, std::string header, ZipCrypto& crypto) {
+    crypto.Decrypt(reinterpret_cast<uint8_t*>(header.data()), header.size());
+    const uint8_t expected = (m.Flags & kFlagDataDescriptor) ? static_cast<uint8_t>(m.DosTime >> 8)
+                                                             : static_cast<uint8_t>(m.Crc >> 24);
+    return static_cast<uint8_t>(header.back()) == expected;
+}
+
 bool ZipReader::PasswordFits(const ZipMember& m, const std::string& password) const {
     if (!m.Encrypted)
         return password.empty();
     if (m.CompressedSize < ZipCrypto::kHeaderSize)
         return false;
-    std::string header = ReadRaw(m, 0, ZipCrypto::kHeaderSize);
     ZipCrypto crypto(password);
-    crypto.Decrypt(reinterpret_cast<uint8_t*>(header.data()), header.size());
-    // The last header byte is the CRC's high byte, or with a data descriptor
-    // the high byte of the DOS time.
-    const uint8_t expected = (m.Flags & kFlagDataDescriptor) ? static_cast<uint8_t>(m.DosTime >> 8)
-                                                             : static_cast<uint8_t>(m.Crc >> 24);
-    return static_cast<uint8_t>(header.back()) == expected;
+    return HeaderFits(m, ReadRaw(m, 0, ZipCrypto::kHeaderSize), crypto);
 }
 
 // Streams the member through zlib, for members too large to hold whole.
@@ -290,11 +294,11 @@ void ZipReader::Inflate(const ZipMember& m, const std::string& password, Sink&& 
     uint64_t offset = DataOffset(m), remaining = m.CompressedSize;
     std::optional<ZipCrypto> crypto;
     if (m.Encrypted) {
-        if (!PasswordFits(m, password))
-            throw ZipError("Wrong password for " + m.Name);
+        if (remaining < ZipCrypto::kHeaderSize)
+            throw ZipError("The archive is damaged: the member " + m.Name + " is too short");
         crypto.emplace(password);
-        std::string header = input_.ReadAt(offset, ZipCrypto::kHeaderSize);
-        crypto->Decrypt(reinterpret_cast<uint8_t*>(header.data()), header.size());
+        if (!HeaderFits(m, input_.ReadAt(offset, ZipCrypto::kHeaderSize), *crypto))
+            throw ZipError("Wrong password for " + m.Name);
         offset += ZipCrypto::kHeaderSize;
         remaining -= ZipCrypto::kHeaderSize;
     }

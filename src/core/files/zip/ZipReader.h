@@ -59,6 +59,7 @@ private:
     Location FindEnd(uint64_t& entries, uint32_t& directoryDisk, uint64_t& statedOffset);
     ZipMember ReadCentralHeader(std::string_view data, size_t& at) const;
     uint64_t DataOffset(const ZipMember& member) const;
+    static bool HeaderFits(const ZipMember& member, std::string header, class ZipCrypto& crypto);
     template <typename Sink>
     void Inflate(const ZipMember& member, const std::string& password, Sink&& sink) const;
     template <typename Sink>

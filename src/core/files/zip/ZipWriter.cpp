@@ -177,11 +177,12 @@ void ZipWriter::WriteDirectory(ZipResult& result) {
     facts.ForceZip64 = forceZip64_;
     bool first = true;
     for (const EntryRecord& e : entries_) {
-        const ZipPosition at = out_->WriteRecord(CentralHeader(e, forceZip64_));
+        const std::string header = CentralHeader(e, forceZip64_);
+        const ZipPosition at = out_->WriteRecord(header);
         if (first)
             facts.Start = at;
         first = false;
-        facts.Size += CentralHeader(e, forceZip64_).size();
+        facts.Size += header.size();
         facts.CountOnLastDisk = at.Disk == facts.LastDisk ? facts.CountOnLastDisk + 1 : 1;
         facts.LastDisk = at.Disk;
         result.Compressed += e.Compressed;
